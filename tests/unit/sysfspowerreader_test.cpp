@@ -1,0 +1,94 @@
+#include "power/SysfsPowerReader_linux.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder laid out like /sys/class/power_supply: links to device folders, a file per attribute.
+class SysfsPowerReaderTest : public ::testing::Test {
+protected:
+    fs::path Device(const std::string& name, const std::map<std::string, std::string>& attributes) {
+        fs::path device = dir_.path() / "devices" / name;
+        fs::create_directories(device);
+        for (const auto& [attribute, value] : attributes) Write(device / attribute, value);
+        fs::create_directories(ClassFolder());
+        fs::create_directory_symlink(device, ClassFolder() / name);
+        return device;
+    }
+
+    static void Write(const fs::path& file, const std::string& value) { std::ofstream(file) << value << '\n'; }
+
+    fs::path ClassFolder() const { return dir_.path() / "class"; }
+
+    TempDir dir_;
+};
+
+TEST_F(SysfsPowerReaderTest, ReadsWhatTheMappingUsesAndNothingElse) {
+    Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", " 80 "}, {"energy_now", "40000000"},
+                    {"energy_full", "50000000"}, {"power_now", "10000000"}, {"manufacturer", "SANYO"}});
+    Device("AC", {{"type", "Mains"}, {"online", "0"}, {"model_name", "x"}});
+    Device("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "4"}});
+
+    SysfsPowerReader reader(ClassFolder());
+    auto supplies = reader.ReadSupplies();
+    ASSERT_EQ(supplies.size(), 3u);
+    EXPECT_EQ(supplies[0].name, "AC");
+    EXPECT_EQ(supplies[0].attributes, (std::map<std::string, std::string>{{"type", "Mains"}, {"online", "0"}}));
+    EXPECT_EQ(supplies[1].attributes.at("capacity"), "80");
+    EXPECT_EQ(supplies[1].attributes.count("manufacturer"), 0u);
+    EXPECT_EQ(supplies[2].attributes.size(), 2u);  // a peripheral: type and scope only
+
+    EXPECT_EQ(reader.ACStatus(), 0);
+    EXPECT_EQ(reader.BatteryStatus(), 1);
+    EXPECT_EQ(reader.BatteryLifePercent(), 80);
+    EXPECT_EQ(reader.BatteryLifeTime(), 14400);
+}
+
+TEST_F(SysfsPowerReaderTest, EveryValueReadsAfresh) {
+    fs::path battery = Device("BAT0", {{"type", "Battery"}, {"capacity", "80"}});
+    fs::path adapter = Device("AC", {{"type", "Mains"}, {"online", "1"}});
+    SysfsPowerReader reader(ClassFolder());
+    EXPECT_EQ(reader.BatteryLifePercent(), 80);
+    EXPECT_EQ(reader.ACStatus(), 1);
+
+    Write(battery / "capacity", "79");
+    Write(adapter / "online", "0");
+    EXPECT_EQ(reader.BatteryLifePercent(), 79);
+    EXPECT_EQ(reader.ACStatus(), 0);
+}
+
+TEST_F(SysfsPowerReaderTest, ABatteryRemovedBetweenReadsIsSimplyGone) {
+    fs::path battery = Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "50"}});
+    Device("AC", {{"type", "Mains"}, {"online", "0"}});
+    SysfsPowerReader reader(ClassFolder());
+    EXPECT_EQ(reader.BatteryStatus(), 0);
+
+    fs::remove_all(battery);  // the class link now dangles, as while the kernel tears the device down
+    EXPECT_EQ(reader.BatteryStatus(), 128);
+    EXPECT_EQ(reader.BatteryLifePercent(), 255);
+    EXPECT_EQ(reader.BatteryLifeTime(), -1);
+    EXPECT_EQ(reader.ACStatus(), 0);
+
+    fs::remove(ClassFolder() / "BAT0");
+    EXPECT_EQ(reader.ReadSupplies().size(), 1u);
+}
+
+TEST_F(SysfsPowerReaderTest, UnreadableAttributesAreAbsent) {
+    fs::path battery = Device("BAT0", {{"type", "Battery"}, {"energy_now", "30"}, {"energy_full", "60"}});
+    fs::create_directory(battery / "capacity");  // open succeeds, read fails
+    SysfsPowerReader reader(ClassFolder());
+    auto supplies = reader.ReadSupplies();
+    ASSERT_EQ(supplies.size(), 1u);
+    EXPECT_EQ(supplies[0].attributes.count("capacity"), 0u);
+    EXPECT_EQ(reader.BatteryLifePercent(), 50);
+
+    EXPECT_TRUE(SysfsPowerReader(dir_.path() / "missing").ReadSupplies().empty());
+    EXPECT_EQ(SysfsPowerReader(dir_.path() / "missing").BatteryStatus(), 128);
+}
+
+}  // namespace
