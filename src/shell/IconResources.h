@@ -1,0 +1,8 @@
+#pragma once
+#include <QIcon>
+
+// The program's icons by resource number; a null icon when the number names none
+// (the caller then leaves its display as it was).
+QIcon LoadIconResource(int number);
+QIcon MainWindowIcon();
+QIcon ApplicationIcon();

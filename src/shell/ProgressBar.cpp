@@ -1,0 +1,22 @@
+#include "shell/ProgressBar.h"
+
+#include <QFrame>
+#include <algorithm>
+
+#include "shell/Twips.h"
+
+void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips) {
+    const QRect inner = container->contentsRect();
+    const int offset = twips::ToPixelsX(30, container);
+    const int width = std::clamp(twips::ToPixelsX(widthTwips, container) - offset, 0, inner.width());
+    bar->setGeometry(inner.x(), inner.y(), width, inner.height());
+    bar->setVisible(width > 0);
+    bar->setProperty("widthTwips", widthTwips);
+}
+
+void PaintAsBar(QFrame* bar) {
+    bar->setAutoFillBackground(true);
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
+    bar->setPalette(p);
+}

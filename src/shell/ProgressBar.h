@@ -1,0 +1,10 @@
+#pragma once
+
+class QFrame;
+
+// Sets the visible width of a charge bar inside its track. The bar starts 30 twips left
+// of the track's inner edge, under its border, so only the part past that shows; the
+// track clips what runs past its end.
+void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips);
+// Gives a frame the colour of a charge bar (the active title bar's colour).
+void PaintAsBar(QFrame* bar);

@@ -1,0 +1,126 @@
+#pragma once
+#include <QIcon>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "power/Clock.h"
+#include "power/PowerEventRules.h"
+#include "power/PowerSource.h"
+#include "power/SysInfo.h"
+#include "power/modBatteryStuff.h"
+#include "settings/modRegistry.h"
+#include "shell/MessageBoxes.h"
+#include "shell/SingleInstance.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class frmProgress;
+class frmSetup;
+class frmAbout;
+
+// What the main window needs from the outside world, passed in so tests can fake it.
+struct ShellServices {
+    modRegistry& registry;
+    PowerSource& power;       // what sysInfo reads
+    Clock& clock;
+    MessageBoxes& messageBoxes;
+    SingleInstance& singleInstance;
+    QString programFolder;    // where the running program file lies
+    std::function<void()> endProgram;  // ends the program at once
+};
+
+// The program's first window; it lives exactly as long as the program.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(ShellServices services);
+    ~frmMain() override;
+
+    // The start-up sequence. False when another copy runs: the program ends.
+    bool Form_Load();
+    // The shutdown sequence; ends the program.
+    void Form_Unload();
+
+    // Public fields other windows read and write.
+    NotificationSettings Settings;
+    std::int32_t LastUpdate = 0;  // seconds since local midnight at the end of the last refresh
+    SysInfo sysInfo;
+
+    // Elements other windows read.
+    std::array<QLabel*, 3> lblDisplay{};
+    std::array<QLabel*, 3> lblPrompt{};
+    QGroupBox* fraStatus = nullptr;
+    QLabel* ImgStatus = nullptr;
+    QFrame* picContainer = nullptr;
+    QFrame* picProgress = nullptr;
+    QTimer timRefresh;
+
+    QMenu* mnuPopup = nullptr;
+    QAction* sbjExit = nullptr;
+    QAction* sbjControlCenter = nullptr;
+    QAction* sbjCompact = nullptr;
+    QAction* sbjFull = nullptr;
+    QAction* sbjStartWithWindows = nullptr;
+    QAction* sbjAlwaysOnTop = nullptr;
+    QAction* sbjAbout = nullptr;
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    frmProgress* compactWindow() const { return progress_; }
+    modRegistry& registry() { return services_.registry; }
+    MessageBoxes& messageBoxes() { return services_.messageBoxes; }
+
+    // The width of the main window's bar in twips, as the last refresh set it.
+    float progressWidthTwips() const { return progressWidthTwips_; }
+
+    // Handlers.
+    void sysInfo_PowerStatusChanged();
+    void timRefresh_Timer();
+    void Progress();
+    // A notification from the tray icon, as the mouse message number the icon sends.
+    void Form_MouseMove(int message);
+    void sbjExit_Click();
+    void sbjControlCenter_Click();
+    void sbjAbout_Click();
+    void sbjCompact_Click();
+    void sbjFull_Click();
+    void sbjAlwaysOnTop_Click();
+    void sbjStartWithWindows_Click();
+
+    static constexpr int WM_LBUTTONDBLCLK = 0x203;
+    static constexpr int WM_RBUTTONUP = 0x205;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildMenu();
+    void ResizeForm();
+    void ApplyFullHeight();
+    void ShowWelcome();
+    void ShowPopupMenu();
+    void RunPowerEvent();
+    void placeTwips(QWidget* w, double left, double top, double width, double height);
+
+    ShellServices services_;
+    modBatteryStuff estimator_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QIcon windowIcon_;
+    QPointer<frmProgress> progress_;
+    QPointer<frmSetup> setup_;
+    QPointer<frmAbout> about_;
+    float progressWidthTwips_ = 1500;
+    double lastUpdateAwake_ = 0;
+    bool inPowerEvent_ = false;
+    bool powerEventPending_ = false;
+    bool unloading_ = false;
+};

@@ -1,0 +1,34 @@
+#include <QApplication>
+#include <QLocale>
+
+#include "power/Clock.h"
+#include "settings/modRegistry.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Platform.h"
+#include "shell/SessionEnd.h"
+#include "shell/SingleInstance.h"
+#include "shell/frmMain.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Voltara"));
+    QApplication::setApplicationVersion(QStringLiteral(VOLTARA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("voltara"));
+    // The program lives in the tray: closing a dialog must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Q_INIT_RESOURCE(voltara);
+
+    const QString point = QLocale().decimalPoint();
+    auto backend = MakeSystemRegistry();
+    modRegistry registry(*backend, point.size() == 1 ? point.at(0).toLatin1() : '.');
+    auto power = MakeSystemPowerSource();
+    SystemClock clock;
+    QtMessageBoxes boxes;
+    auto instance = MakeSingleInstance();
+
+    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, QApplication::applicationDirPath(),
+                               [] { QCoreApplication::exit(0); }});
+    OnSessionEnd(&main, [&main] { main.Form_Unload(); });
+    if (!main.Form_Load()) return 0;
+    return app.exec();
+}

@@ -1,0 +1,27 @@
+#include "shell/modSystemTray.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace modSystemTray {
+
+QString CutTip(const QString& tip) { return tip.left(TipLength); }
+
+void AddTrayIcon(QWidget& window, QSystemTrayIcon& tray, const QIcon& icon, const QString& tip) {
+    window.show();
+    tray.setIcon(icon);
+    tray.setToolTip(CutTip(tip));
+    tray.show();
+}
+
+void ModifyTrayIcon(QSystemTrayIcon& tray, const QIcon& icon, const QString& tip) {
+    tray.setIcon(icon);
+    tray.setToolTip(CutTip(tip));
+}
+
+void DeleteTrayIcon(QSystemTrayIcon& tray) {
+    tray.hide();
+    tray.setToolTip(QString());
+}
+
+}  // namespace modSystemTray

@@ -1,0 +1,139 @@
+#include "windows/frmProgress.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "power/StatusComposition.h"
+#include "settings/RegistryDatum.h"
+#include "shell/IconResources.h"
+#include "shell/ProgressBar.h"
+#include "shell/Twips.h"
+#include "shell/frmMain.h"
+#include "shell/modTopMostWindow.h"
+
+frmProgress::frmProgress(frmMain& main) : QWidget(nullptr), main_(main) {
+    setObjectName(QStringLiteral("frmProgress"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // A tool window has no taskbar button.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setWindowTitle(QString());
+    setWindowIcon(ApplicationIcon());
+    setAccessibleName(QStringLiteral("Voltara compact display"));
+    setFixedSize(twips::ToPixelsX(3165, this), twips::ToPixelsY(300, this));
+    setAutoFillBackground(true);
+
+    imgIcon = new QLabel(this);
+    imgIcon->setObjectName(QStringLiteral("imgIcon"));
+    imgIcon->setAccessibleName(QStringLiteral("Status icon"));
+    imgIcon->setGeometry(twips::ToPixelsX(45, this), twips::ToPixelsY(30, this), 16, 16);
+    imgIcon->setPixmap(ApplicationIcon().pixmap(16, 16));
+    imgIcon->installEventFilter(this);
+
+    picContainer = new QFrame(this);
+    picContainer->setObjectName(QStringLiteral("picContainer"));
+    picContainer->setAccessibleName(QStringLiteral("Charge"));
+    picContainer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picContainer->setLineWidth(1);
+    picContainer->setAutoFillBackground(true);
+    picContainer->setGeometry(twips::ToPixelsX(345, this), twips::ToPixelsY(60, this), twips::ToPixelsX(2745, this),
+                              twips::ToPixelsY(200, this));
+    picContainer->installEventFilter(this);
+
+    picProgress = new QFrame(picContainer);
+    picProgress->setObjectName(QStringLiteral("picProgress"));
+    picProgress->setAccessibleName(QStringLiteral("Charge bar"));
+    PaintAsBar(picProgress);
+    picProgress->installEventFilter(this);
+    ShowBar(1500);
+
+    Form_Load();
+}
+
+void frmProgress::Form_Load() {
+    modRegistry& reg = main_.registry();
+    // A stored position that is not a number counts as 0.
+    move(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "CompactX")), this),
+         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "CompactY")), this));
+    modTopMostWindow::SetTopMost(this, true);
+    ShowBar(main_.progressWidthTwips());
+    const auto tip = [this] {
+        return QString::fromStdString(CompactTooltip(main_.lblDisplay[0]->text().toStdString(),
+                                                     main_.lblDisplay[1]->text().toStdString(),
+                                                     main_.lblDisplay[2]->text().toStdString()));
+    };
+    picProgress->setToolTip(tip());
+    picContainer->setToolTip(tip());
+    ShowIcon(LoadIconResource(main_.sysInfo.Tag.toInt()));
+}
+
+void frmProgress::ShowBar(float widthTwips) { SetBarWidth(picContainer, picProgress, widthTwips); }
+
+void frmProgress::ShowIcon(const QIcon& icon) {
+    // A number that names no icon leaves the picture as it was.
+    if (!icon.isNull()) imgIcon->setPixmap(icon.pixmap(16, 16));
+}
+
+void frmProgress::Form_Unload() {
+    modRegistry& reg = main_.registry();
+    reg.CreateRegistryKey(regkeys::Window, reg::Hive::CurrentUser);
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    show();
+    QCoreApplication::processEvents();
+    reg.SaveUserString(regkeys::Window, "CompactX", static_cast<float>(twips::FromPixelsX(pos().x(), this)));
+    reg.SaveUserString(regkeys::Window, "CompactY", static_cast<float>(twips::FromPixelsY(pos().y(), this)));
+    modTopMostWindow::SetTopMost(this, false);
+    modTopMostWindow::SetForegroundWindow(&main_);
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmProgress::imgIcon_DblClick() { main_.Form_Unload(); }
+
+bool frmProgress::Form_MouseDown(Qt::MouseButton button) {
+    if (button != Qt::LeftButton) return false;
+    // The window manager moves the window with the pointer until the button is released.
+    if (windowHandle() && windowHandle()->startSystemMove()) return true;
+    manualDrag_ = true;
+    grab_ = QCursor::pos() - pos();
+    return true;
+}
+
+void frmProgress::mousePressEvent(QMouseEvent* event) {
+    if (!Form_MouseDown(event->button())) QWidget::mousePressEvent(event);
+}
+
+void frmProgress::mouseMoveEvent(QMouseEvent* event) {
+    if (manualDrag_) move(event->globalPosition().toPoint() - grab_);
+    else QWidget::mouseMoveEvent(event);
+}
+
+void frmProgress::mouseReleaseEvent(QMouseEvent* event) {
+    manualDrag_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+bool frmProgress::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgIcon) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            imgIcon_DblClick();
+            return true;
+        }
+        return false;
+    }
+    // The track and the bar drag like the window's own background.
+    if (event->type() == QEvent::MouseButtonPress)
+        return Form_MouseDown(static_cast<QMouseEvent*>(event)->button());
+    if (event->type() == QEvent::MouseMove && manualDrag_) {
+        move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grab_);
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) manualDrag_ = false;
+    return false;
+}

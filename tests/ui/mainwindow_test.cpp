@@ -1,0 +1,306 @@
+#include <QAction>
+#include <QLabel>
+#include <QSystemTrayIcon>
+#include <QtTest>
+
+#include "ShellFixture.h"
+#include "windows/frmProgress.h"
+
+using reg::Hive;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartUsesDefaults();
+    void secondCopyShowsOnlyTheGuardMessage();
+    void storedSettingsAreLoaded();
+    void garbageSettingsCountAsMissing();
+    void noBatteryIsToldAfterStart();
+    void refreshTexts_data();
+    void refreshTexts();
+    void unknownPercentKeepsIconAndTooltip();
+    void tooltipIsCutTo63Characters();
+    void shutdownRestoresAndStoresPosition();
+    void boxesNeverPileUp();
+    void acOffIsToldOnce();
+    void estimateFollowsObservedDrops();
+    void compactAndFullSwitchAndStore();
+    void compactPositionStoredOnlyBySwitchToFull();
+    void startWithLoginWritesRunEntry();
+    void startWithLoginWithoutRights();
+    void alwaysOnTopSurvivesCompactRoundTrip();
+};
+
+void MainWindowTest::firstStartUsesDefaults() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    QCOMPARE(m.pos(), QPoint(0, 0));
+    QVERIFY(m.isVisible());
+    QVERIFY(m.sbjFull->isChecked());
+    QVERIFY(!m.sbjCompact->isChecked());
+    QVERIFY(!m.sbjAlwaysOnTop->isChecked());
+    QVERIFY(!m.sbjStartWithWindows->isChecked());
+    QVERIFY(!m.Settings.ACon && !m.Settings.ACoff && !m.Settings.PercentInform);
+    QCOMPARE(int(m.Settings.LowWarningPercent), 0);
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("0"));
+    for (const char* key : {regkeys::Window, regkeys::ControlCenter, regkeys::TimeCalc})
+        QVERIFY(f.store.HasKey(Hive::CurrentUser, key));
+    QVERIFY(m.timRefresh.isActive());
+    QCOMPARE(m.timRefresh.interval(), 60000);
+    QVERIFY(f.boxes.shown.empty());
+    QCOMPARE(f.store.openHandles(), 0);
+}
+
+void MainWindowTest::secondCopyShowsOnlyTheGuardMessage() {
+    ShellFixture f;
+    f.instance.another = true;
+    frmMain& m = f.make();
+    QVERIFY(!m.Form_Load());
+    QCOMPARE(f.boxes.texts(), QStringList{"You can only open ONE Voltara at a time!"});
+    QCOMPARE(f.boxes.shown[0].title, QString("Voltara"));
+    QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Exclamation);
+    QVERIFY(!m.isVisible());
+    QVERIFY(!f.store.HasKey(Hive::CurrentUser, regkeys::Window));
+    QVERIFY(!m.trayIcon()->isVisible());
+}
+
+void MainWindowTest::storedSettingsAreLoaded() {
+    ShellFixture f;
+    f.putUser(regkeys::Window, "X", "1500");
+    f.putUser(regkeys::Window, "Y", "3000");
+    f.putUser(regkeys::Window, "Always On Top", "True");
+    f.putUser(regkeys::ControlCenter, "Low Warning Percent", "20");
+    f.putUser(regkeys::ControlCenter, "Low Warning Time", "15");
+    f.putUser(regkeys::ControlCenter, "Percent Inform", "1");
+    f.putUser(regkeys::ControlCenter, "Percent Inform Percent", "80");
+    f.putUser(regkeys::ControlCenter, "ac on", "1");
+    f.store.PutRaw(Hive::CurrentUser, regkeys::ControlCenter, "AC Off", {reg::REG_DWORD, {1, 0, 0, 0}});
+    f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
+    frmMain& m = f.load();
+    QCOMPARE(m.pos(), QPoint(100, 200));  // 15 twips to a pixel at 96 dpi
+    QVERIFY(m.sbjAlwaysOnTop->isChecked());
+    QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(m.sbjStartWithWindows->isChecked());
+    QCOMPARE(int(m.Settings.LowWarningPercent), 20);
+    QCOMPARE(int(m.Settings.LowWarningTime), 15);
+    QVERIFY(m.Settings.PercentInform);
+    QCOMPARE(int(m.Settings.PercentInformPercent), 80);
+    QVERIFY(m.Settings.ACon);
+    QVERIFY(m.Settings.ACoff);
+}
+
+void MainWindowTest::garbageSettingsCountAsMissing() {
+    ShellFixture f;
+    f.putUser(regkeys::Window, "X", "left");
+    f.putUser(regkeys::Window, "Display", "compact please");
+    f.putUser(regkeys::ControlCenter, "Low Warning Percent", "99999");
+    frmMain& m = f.load();
+    QCOMPARE(m.pos().x(), 0);
+    QVERIFY(m.sbjFull->isChecked());
+    QCOMPARE(int(m.Settings.LowWarningPercent), 0);
+}
+
+void MainWindowTest::noBatteryIsToldAfterStart() {
+    ShellFixture f;
+    f.power.status = 128;
+    frmMain& m = f.load();
+    QCOMPARE(f.boxes.texts(), QStringList{"No battery detected!"});
+    QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Information);
+    QCOMPARE(m.lblDisplay[0]->text(), QString("No Battery"));
+    QCOMPARE(f.endCalls, 0);
+}
+
+void MainWindowTest::refreshTexts_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("ac");
+    QTest::addColumn<int>("lifeTime");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QString>("tag");
+    QTest::newRow("discharging") << 1 << 85 << 0 << 5025 << "85%" << QStringList{"85%", "1:23:45", "Off"} << "1091";
+    QTest::newRow("charging 85") << 9 << 85 << 1 << -1 << "Charging - 85%"
+                                 << QStringList{"85%", "No Info", "Charging"} << "1211";
+    QTest::newRow("charging 100") << 9 << 100 << 1 << -1 << "100%" << QStringList{"100%", "No Info", "On"} << "1201";
+    QTest::newRow("unknown on mains") << 255 << 255 << 1 << -1 << "AC Power"
+                                      << QStringList{"AC Power", "Unknown", "On"} << "1201";
+    QTest::newRow("unknown") << 255 << 255 << 0 << -1 << "Unknown" << QStringList{"Unknown", "Unknown", "Off"}
+                             << "1301";
+    QTest::newRow("ac unknown") << 2 << 10 << 255 << 0 << "10%" << QStringList{"10%", "0:0:0", "On"} << "1011";
+}
+
+void MainWindowTest::refreshTexts() {
+    QFETCH(int, status);
+    QFETCH(int, percent);
+    QFETCH(int, ac);
+    QFETCH(int, lifeTime);
+    QFETCH(QString, tooltip);
+    QFETCH(QStringList, labels);
+    QFETCH(QString, tag);
+    ShellFixture f;
+    f.power.status = static_cast<std::int16_t>(status);
+    f.power.percent = static_cast<std::int16_t>(percent);
+    f.power.ac = static_cast<std::int16_t>(ac);
+    f.power.lifeTime = lifeTime;
+    frmMain& m = f.load();
+    QCOMPARE(m.trayIcon()->toolTip(), tooltip);
+    QCOMPARE((QStringList{f.label(0), f.label(1), f.label(2)}), labels);
+    QCOMPARE(m.sysInfo.Tag, tag);
+    const int expectedBar = percent <= 100 && status != 255 ? 2745 * percent / 100 : 0;
+    QCOMPARE(qRound(m.progressWidthTwips()), expectedBar);
+}
+
+void MainWindowTest::unknownPercentKeepsIconAndTooltip() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    const QString before = m.trayIcon()->toolTip();
+    f.power.percent = 130;  // no band: no icon
+    m.Progress();
+    QCOMPARE(m.trayIcon()->toolTip(), before);
+    QCOMPARE(f.label(0), QString("130%"));
+    QCOMPARE(m.sysInfo.Tag, QString("0"));
+}
+
+void MainWindowTest::tooltipIsCutTo63Characters() {
+    const QString longTip(80, QLatin1Char('x'));
+    QCOMPARE(modSystemTray::CutTip(longTip).size(), 63);
+    QCOMPARE(modSystemTray::CutTip(longTip.left(63)), longTip.left(63));
+}
+
+void MainWindowTest::shutdownRestoresAndStoresPosition() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    m.move(30, 40);
+    m.sbjAlwaysOnTop_Click();
+    m.showMinimized();
+    m.Form_Unload();
+    QVERIFY(!m.isMinimized());
+    QCOMPARE(f.user(regkeys::Window, "X"), QString("450"));
+    QCOMPARE(f.user(regkeys::Window, "Y"), QString("600"));
+    QCOMPARE(f.user(regkeys::Window, "Always On Top"), QString("True"));
+    QVERIFY(!m.trayIcon()->isVisible());
+    QCOMPARE(f.endCalls, 1);
+}
+
+void MainWindowTest::boxesNeverPileUp() {
+    ShellFixture f;
+    f.putUser(regkeys::ControlCenter, "Low Warning Percent", "50");
+    f.power.percent = 20;
+    frmMain& m = f.load();
+    int delivered = 0;
+    f.boxes.whileOpen = [&](const FakeMessageBoxes::Box&) {
+        // Events that arrive while the box is up.
+        if (delivered++ < 3) {
+            Q_EMIT m.sysInfo.PowerStatusChanged();
+            m.timRefresh_Timer();
+        }
+    };
+    m.sysInfo_PowerStatusChanged();
+    QCOMPARE(f.boxes.maxOpen, 1);
+    // Each box's waiting events fold into one more run, which shows the level warning again.
+    QCOMPARE(int(f.boxes.shown.size()), 4);
+    QCOMPARE(f.boxes.shown[0].text, QString("Remaining battery is lower than 50%. It is suggested that you start "
+                                            "charging the battery immediately."));
+    QVERIFY(f.boxes.shown[0].setForeground);
+}
+
+void MainWindowTest::acOffIsToldOnce() {
+    ShellFixture f;
+    f.putUser(regkeys::ControlCenter, "AC Off", "1");
+    f.putUser(regkeys::ControlCenter, "AC On", "1");
+    f.power.ac = 1;
+    f.power.status = 1;
+    frmMain& m = f.load();
+    f.power.ac = 0;
+    for (int i = 0; i < 3; ++i) m.sysInfo_PowerStatusChanged();
+    f.power.ac = 1;
+    for (int i = 0; i < 3; ++i) m.sysInfo_PowerStatusChanged();
+    QCOMPARE(f.boxes.texts(), (QStringList{"AC Power is now Off.", "AC Power is now On."}));
+}
+
+void MainWindowTest::estimateFollowsObservedDrops() {
+    ShellFixture f;
+    f.power.percent = 80;
+    frmMain& m = f.load();
+    QCOMPARE(f.label(1), QString("No Info"));
+    f.clock.advanceMinutes(3);
+    f.power.percent = 78;
+    m.sysInfo_PowerStatusChanged();
+    // 3 minutes for 2 points: 1.5 minutes a point, 78 points left: 117 minutes.
+    QCOMPARE(f.label(1), QString("1:57"));
+    QCOMPARE(f.user(regkeys::TimeCalc, "Count"), QString("1"));
+}
+
+void MainWindowTest::compactAndFullSwitchAndStore() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    m.sbjCompact_Click();
+    QVERIFY(!m.isVisible());
+    QVERIFY(m.compactWindow() && m.compactWindow()->isVisible());
+    QVERIFY(m.compactWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!m.sbjAlwaysOnTop->isVisible());
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("1"));
+    f.power.percent = 40;
+    m.Progress();
+    QCOMPARE(m.compactWindow()->picProgress->toolTip(), QString("Status: 40% | Time: No Info | AC: Off"));
+    m.sbjFull_Click();
+    QTRY_VERIFY(!m.compactWindow());
+    QVERIFY(m.isVisible());
+    QVERIFY(m.sbjAlwaysOnTop->isVisible());
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("0"));
+    QCOMPARE(m.frameGeometry().height(), 1725 / 15);
+}
+
+void MainWindowTest::compactPositionStoredOnlyBySwitchToFull() {
+    ShellFixture f;
+    f.putUser(regkeys::Window, "Display", "1");
+    f.putUser(regkeys::Window, "CompactX", "300");
+    frmMain& m = f.load();
+    QVERIFY(m.compactWindow());
+    QCOMPARE(m.compactWindow()->pos(), QPoint(20, 0));
+    m.compactWindow()->move(50, 60);
+    m.sbjFull_Click();
+    QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("750"));
+    QCOMPARE(f.user(regkeys::Window, "CompactY"), QString("900"));
+    m.sbjCompact_Click();
+    m.compactWindow()->move(70, 80);
+    m.Form_Unload();
+    QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("750"));
+}
+
+void MainWindowTest::startWithLoginWritesRunEntry() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    m.sbjStartWithWindows_Click();
+    QVERIFY(m.sbjStartWithWindows->isChecked());
+    QCOMPARE(QString::fromStdString(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara")), QString("/opt/voltara/voltara"));
+    m.sbjStartWithWindows_Click();
+    QVERIFY(!m.sbjStartWithWindows->isChecked());
+    QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara").empty());
+}
+
+void MainWindowTest::startWithLoginWithoutRights() {
+    ShellFixture f;
+    f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
+    f.store.denyLocalMachine = true;
+    frmMain& m = f.load();
+    QVERIFY(!m.sbjStartWithWindows->isChecked());
+    m.sbjStartWithWindows_Click();
+    QVERIFY(m.sbjStartWithWindows->isChecked());
+    QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara") == "/usr/bin/voltara");
+}
+
+void MainWindowTest::alwaysOnTopSurvivesCompactRoundTrip() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    m.sbjAlwaysOnTop_Click();
+    m.sbjCompact_Click();
+    m.sbjFull_Click();
+    QVERIFY(m.sbjAlwaysOnTop->isChecked());
+    QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    m.sbjAlwaysOnTop_Click();
+    QVERIFY(!m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"

@@ -1,0 +1,36 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "shell/MessageBoxes.h"
+
+// Records every box instead of showing it. whileOpen, when set, runs as if inside the
+// box's nested event loop (to deliver events that arrive while a box is up).
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    struct Box {
+        QString title;
+        QString text;
+        Icon icon;
+        bool setForeground;
+    };
+    std::vector<Box> shown;
+    std::function<void(const Box&)> whileOpen;
+    int open = 0;       // boxes open right now
+    int maxOpen = 0;    // most boxes ever open at once
+
+    void Show(QWidget*, const QString& title, const QString& text, Icon icon, bool setForeground) override {
+        shown.push_back({title, text, icon, setForeground});
+        ++open;
+        maxOpen = std::max(maxOpen, open);
+        if (whileOpen) whileOpen(shown.back());
+        --open;
+    }
+    QStringList texts() const {
+        QStringList t;
+        for (const auto& b : shown) t << b.text;
+        return t;
+    }
+};

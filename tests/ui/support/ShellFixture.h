@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "FakeMessageBoxes.h"
+#include "settings/modRegistry.h"
+#include "shell/frmMain.h"
+#include "support/FakeClock.h"
+#include "support/FakePowerSource.h"
+#include "support/MemoryRegistry.h"
+
+class FakeSingleInstance : public SingleInstance {
+public:
+    bool another = false;
+    bool AnotherCopyRuns() override { return another; }
+};
+
+// A main window wired to fakes: an in-memory registry, a power source the test sets,
+// a clock that moves on request, recorded message boxes.
+struct ShellFixture {
+    MemoryRegistry store;
+    modRegistry registry{store, '.'};
+    FakePowerSource power;
+    FakeClock clock;
+    FakeMessageBoxes boxes;
+    FakeSingleInstance instance;
+    int endCalls = 0;
+    std::unique_ptr<frmMain> main;
+
+    ShellFixture() {
+        // A returning user: the welcome dialog has been confirmed.
+        store.PutText(reg::Hive::CurrentUser, regkeys::Setting, "Show Info", "No");
+    }
+    frmMain& make() {
+        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance,
+                                                       QStringLiteral("/opt/voltara"), [this] { ++endCalls; }});
+        return *main;
+    }
+    frmMain& load() {
+        make();
+        main->Form_Load();
+        return *main;
+    }
+    QString user(const char* key, const char* name) const {
+        return QString::fromStdString(store.TextOf(reg::Hive::CurrentUser, key, name));
+    }
+    void putUser(const char* key, const char* name, const char* text) {
+        store.PutText(reg::Hive::CurrentUser, key, name, text);
+    }
+    QString label(int i) const { return main->lblDisplay[i]->text(); }
+};
