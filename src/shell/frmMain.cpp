@@ -232,6 +232,12 @@ void frmMain::changeEvent(QEvent* event) {
         });
 }
 
+void frmMain::contextMenuEvent(QContextMenuEvent* event) {
+    // Without a notification area the menu would be out of reach: the window offers it.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) return QWidget::contextMenuEvent(event);
+    ShowPopupMenu();
+}
+
 void frmMain::timRefresh_Timer() { sysInfo_PowerStatusChanged(); }
 
 void frmMain::sysInfo_PowerStatusChanged() {

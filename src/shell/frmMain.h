@@ -94,12 +94,16 @@ public:
     void sbjAlwaysOnTop_Click();
     void sbjStartWithWindows_Click();
 
+    // Opens the pop-up menu at the pointer and runs the chosen item after it closes.
+    void ShowPopupMenu();
+
     static constexpr int WM_LBUTTONDBLCLK = 0x203;
     static constexpr int WM_RBUTTONUP = 0x205;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void BuildLayout();
@@ -107,7 +111,6 @@ private:
     void ResizeForm();
     void ApplyFullHeight();
     void ShowWelcome();
-    void ShowPopupMenu();
     void RunPowerEvent();
     void placeTwips(QWidget* w, double left, double top, double width, double height);
 

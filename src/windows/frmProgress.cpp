@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSystemTrayIcon>
 #include <QWindow>
 
 #include "power/StatusComposition.h"
@@ -92,6 +93,12 @@ void frmProgress::Form_Unload() {
 void frmProgress::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
+}
+
+void frmProgress::contextMenuEvent(QContextMenuEvent* event) {
+    // Without a notification area the strip is the only way to the menu.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) return QWidget::contextMenuEvent(event);
+    main_.ShowPopupMenu();
 }
 
 void frmProgress::imgIcon_DblClick() { main_.Form_Unload(); }
