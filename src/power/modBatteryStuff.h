@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "power/Clock.h"
@@ -24,6 +25,10 @@ private:
 
 // The sampling step of a power-event run, with the labels of the previous refresh.
 // previousAwakeSeconds is the awake clock at the end of that refresh; the interval
-// is measured with it so that time spent suspended does not count.
+// is measured with it so that time spent suspended does not count. previousLastUpdate,
+// the wall clock of that refresh, lets the step see that the machine slept in the
+// interval: the charge lost while asleep is then no measure of the rate, and no sample
+// is taken. Without it only the awake clock is used.
 void RunSamplingStep(modBatteryStuff& estimator, PowerSource& power, const std::string& previousStatusText,
-                     const std::string& previousACText, double previousAwakeSeconds, Clock& clock);
+                     const std::string& previousACText, double previousAwakeSeconds, Clock& clock,
+                     std::optional<std::int32_t> previousLastUpdate = std::nullopt);
