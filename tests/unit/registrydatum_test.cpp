@@ -4,6 +4,7 @@
 
 #include "settings/RegistryDatum.h"
 #include "settings/modRegistry.h"
+#include "support/RegistryDatumPrinter.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+#pragma once
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Small POSIX file helpers for stores that must never lose or tear what they hold.
+namespace privatefiles {
+
+enum class ReadOutcome { Ok, Missing, Failed };
+struct ReadResult {
+    ReadOutcome outcome;
+    std::string content;
+};
+ReadResult ReadWhole(const std::filesystem::path& file);
+
+// Creates the folder and any missing folder above it with the given mode; true when
+// it is a folder afterwards. Existing folders keep their mode.
+bool EnsureFolder(const std::filesystem::path& folder, mode_t mode);
+
+// Whether the effective user may create and replace files in the folder: it exists and
+// is writable, or it does not exist yet and the nearest existing folder above it is.
+bool MayWriteInto(const std::filesystem::path& folder);
+
+// Replaces the file's content all at once: a temporary file beside it is written,
+// flushed and renamed over it, so readers see the old content or the new, never a mix.
+// The temporary file is named by TemporaryPrefix.
+bool ReplaceAtomically(const std::filesystem::path& file, std::string_view content, mode_t mode);
+std::string TemporaryPrefix(const std::filesystem::path& file);
+// Removes temporary files that a writer killed before its rename left behind. Call it
+// only while holding the lock that every writer of the file takes.
+void RemoveStrayTemporaries(const std::filesystem::path& file);
+
+// Writes the content to a new file named "<file>.corrupt-<local time>" (with "-N"
+// added when that exists). Returns its path, or nullopt when nothing could be written.
+std::optional<std::filesystem::path> KeepCopyAside(const std::filesystem::path& file, std::string_view content);
+
+// An exclusive advisory lock (flock) on a lock file, held for the object's lifetime.
+// The lock file stays: removing it would let two writers lock two different files.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(const std::filesystem::path& lockFile);
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace privatefiles

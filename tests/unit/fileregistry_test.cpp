@@ -1,0 +1,317 @@
+// The file-backed registry: what it leaves on disk, and how it holds up against other
+// processes, crashes and damaged files.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "settings/FileRegistry_linux.h"
+#include "settings/modRegistry.h"
+#include "support/RegistryDatumPrinter.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kKey = "Software\\Quillfen\\Voltara\\Control Center";
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& content) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+}
+
+unsigned ModeOf(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFF;
+}
+
+// Runs body in a child process and returns its exit code (-1 when it did not exit).
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(body());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class FileRegistryTest : public testing::Test {
+protected:
+    fs::path cuFile() const { return dir.path() / "config" / "voltara" / "HKEY_CURRENT_USER.reg"; }
+    fs::path lmFile() const { return dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg"; }
+    fs::path autostart() const { return dir.path() / "xdg" / "autostart"; }
+    std::unique_ptr<FileRegistry> MakeBackend() const {
+        return std::make_unique<FileRegistry>(cuFile(), lmFile(), autostart());
+    }
+    std::vector<fs::path> FilesBeside() const {
+        std::vector<fs::path> files;
+        for (const auto& e : fs::directory_iterator(cuFile().parent_path())) files.push_back(e.path().filename());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    TempDir dir;
+    std::unique_ptr<FileRegistry> backend = MakeBackend();
+    modRegistry registry{*backend};
+};
+
+TEST_F(FileRegistryTest, WritesAPrivateFileInTheEditorsFormatKeepingNameSpelling) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "AC On", "1");
+    registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "Ac On", "0");
+    EXPECT_EQ(ReadFile(cuFile()),
+              "REGEDIT4\n\n"
+              "[HKEY_CURRENT_USER\\Software]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Quillfen]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
+              "\"AC On\"=\"0\"\n\n");
+    EXPECT_EQ(ModeOf(cuFile()), 0600u);
+    EXPECT_EQ(ModeOf(cuFile().parent_path()), 0700u);
+    EXPECT_EQ(ModeOf(cuFile().parent_path().parent_path()), 0700u);
+    EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(backend->OpenHandles(), 0);
+}
+
+TEST_F(FileRegistryTest, AMissingKeyReadsEmptyAndWritesCreateNothing) {
+    registry.SaveUserString(kKey, "AC On", "1");
+    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
+    EXPECT_FALSE(fs::exists(cuFile()));
+    EXPECT_FALSE(fs::exists(cuFile().parent_path()));
+}
+
+TEST_F(FileRegistryTest, AKeyDeletedByAnotherProcessStaysDeleted) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "Low Warning Time", "10");
+    reg::KeyHandle key = 0;
+    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, kKey, 0x3F, &key), reg::ERROR_SUCCESS);
+
+    auto doc = HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER").document;
+    doc.DeleteKey(kKey);
+    WriteFile(cuFile(), doc.Format());
+    const std::string before = ReadFile(cuFile());
+
+    EXPECT_EQ(registry.SetRegistryValue(key, "Low Warning Time", reg::REG_SZ, RegistryValue(5)),
+              reg::ERROR_KEY_DELETED);
+    RegistryDatum datum;
+    EXPECT_EQ(registry.QueryRegistryValue(key, "Low Warning Time", datum), reg::ERROR_KEY_DELETED);
+    backend->CloseKey(key);
+    registry.SaveUserString(kKey, "Low Warning Time", "7");
+    EXPECT_EQ(ReadFile(cuFile()), before);
+}
+
+TEST_F(FileRegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    constexpr int kEach = 60;
+    std::vector<pid_t> writers;
+    for (const char* prefix : {"A", "B"}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            auto own = MakeBackend();  // each process with its own store, as two programs would
+            modRegistry mine(*own);
+            for (int i = 0; i < kEach; ++i) mine.SaveUserString(kKey, prefix + std::to_string(i), i);
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (const char* prefix : {"A", "B"})
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)), RegistryDatum::Text(std::to_string(i)))
+                << prefix << i;
+}
+
+TEST_F(FileRegistryTest, AWriterKilledMidWriteLeavesAWholeFile) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    const std::string payload(3000, 'p');
+    for (int delayMs : {5, 20, 60}) {
+        const std::string prefix = "R" + std::to_string(delayMs) + "V";
+        int started[2];
+        ASSERT_EQ(::pipe(started), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            auto own = MakeBackend();
+            modRegistry mine(*own);
+            for (int i = 0;; ++i) {
+                mine.SaveUserString(kKey, prefix + std::to_string(i), payload + std::to_string(i));
+                if (i == 0 && ::write(started[1], "!", 1) != 1) ::_exit(1);
+            }
+        }
+        char signal = 0;
+        ASSERT_EQ(::read(started[0], &signal, 1), 1);
+        ::close(started[0]);
+        ::close(started[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        const auto parsed = HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER");
+        ASSERT_TRUE(parsed.wellFormed) << "after " << delayMs << " ms";
+        // Whatever was renamed into place is complete: R..V0 to R..Vn with no gap.
+        const auto names = parsed.document.ValueNames(kKey);
+        const auto count = std::count_if(names.begin(), names.end(),
+                                         [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
+        EXPECT_GT(count, 0);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)),
+                      RegistryDatum::Text(payload + std::to_string(i)));
+        // The next writer clears any temporary file the killed one left behind.
+        registry.SaveUserString(kKey, "After", delayMs);
+        EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+        EXPECT_EQ(registry.GetUserString(kKey, "After"), RegistryDatum::Text(std::to_string(delayMs)));
+    }
+}
+
+TEST_F(FileRegistryTest, AStrayTemporaryFileIsNeverRead) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "AC Off", "1");
+    const fs::path stray = cuFile().parent_path() / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd";
+    WriteFile(stray, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Ce");
+    EXPECT_EQ(registry.GetUserString(kKey, "AC Off"), RegistryDatum::Text("1"));
+    registry.SaveUserString(kKey, "AC On", "1");
+    EXPECT_FALSE(fs::exists(stray));
+    EXPECT_EQ(registry.GetUserString(kKey, "AC Off"), RegistryDatum::Text("1"));
+}
+
+class CorruptFile : public FileRegistryTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(CorruptFile, IsKeptAsideAndWhatCouldBeReadGoesOn) {
+    const std::string damaged = GetParam();
+    WriteFile(cuFile(), damaged);
+    // The readable part is there before any write.
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "AC On", "1");
+    registry.SaveUserString(kKey, "AC Off", "1");
+
+    std::vector<fs::path> copies;
+    for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
+        if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) copies.push_back(e.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadFile(copies.front()), damaged);
+    EXPECT_EQ(ModeOf(copies.front()), 0600u);
+    EXPECT_TRUE(HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER").wellFormed);
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
+}
+
+const std::string kReadable =
+    "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n\"Low Warning Percent\"=\"15\"\n";
+INSTANTIATE_TEST_SUITE_P(
+    Damage, CorruptFile,
+    testing::Values("REGEDIT4\n\n" + kReadable + "\"Low Warning Time\"=\"1",
+                    std::string("\x7F" "ELF\x02\x01\x01\n") + kReadable + std::string("\0\xff\xfe garbage", 12),
+                    "Windows Registry Editor Version 5.00\n\n" + kReadable));
+
+TEST_F(FileRegistryTest, AFileThatCannotBeReadIsNeverReplaced) {
+    fs::create_directories(cuFile());  // a folder where the file should be
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "AC On", "1");
+    EXPECT_TRUE(fs::is_directory(cuFile()));
+    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
+}
+
+TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFully) {
+    modRegistry& r = registry;
+    r.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
+    r.SaveMachineString("SOFTWARE\\Vendor", "Shared", "yes");
+    r.SaveMachineString(regkeys::Run, "Voltara", "/usr/bin/voltara");
+    ASSERT_EQ(r.GetMachineString("SOFTWARE\\Vendor", "Shared"), RegistryDatum::Text("yes"));
+    ASSERT_EQ(r.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("/usr/bin/voltara"));
+
+    // Let an unprivileged user see, but not change, both places.
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::permissions(dir.path() / "xdg", fs::perms(0755));
+    fs::permissions(lmFile().parent_path(), fs::perms(0555));
+    fs::permissions(lmFile(), fs::perms(0644));
+    fs::permissions(autostart(), fs::perms(0555));
+    const int failed = InChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 90;
+        auto own = MakeBackend();
+        modRegistry mine(*own);
+        reg::KeyHandle key = 0;
+        if (own->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key) != reg::ERROR_ACCESS_DENIED) return 1;
+        if (key != 0) return 2;
+        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key) != reg::ERROR_ACCESS_DENIED) return 3;
+        if (!mine.GetMachineString(regkeys::Run, "Voltara").IsEmpty()) return 4;
+        if (!mine.GetMachineString("SOFTWARE\\Vendor", "Shared").IsEmpty()) return 5;
+        mine.SaveMachineString(regkeys::Run, "Voltara", "");
+        // Reading alone (KEY_READ) is allowed.
+        if (own->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x20019, &key) != reg::ERROR_SUCCESS) return 6;
+        RegistryDatum datum;
+        if (mine.QueryRegistryValue(key, "Voltara", datum) != reg::ERROR_SUCCESS) return 7;
+        if (datum != RegistryDatum::Text("/usr/bin/voltara")) return 8;
+        if (mine.SetRegistryValue(key, "Voltara", reg::REG_SZ, RegistryValue("")) != reg::ERROR_ACCESS_DENIED) return 9;
+        own->CloseKey(key);
+        return 0;
+    });
+    fs::permissions(lmFile().parent_path(), fs::perms(0700));
+    fs::permissions(autostart(), fs::perms(0755));
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(r.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("/usr/bin/voltara"));
+}
+
+TEST_F(FileRegistryTest, RunKeyOpensOnlyWhereTheAutostartFolderCanBeMade) {
+    reg::KeyHandle key = 0;
+    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_SUCCESS);
+    backend->CloseKey(key);
+    EXPECT_FALSE(fs::exists(autostart()));  // opening alone makes no folder
+
+    // A file in the way: even root cannot make the folder.
+    WriteFile(dir.path() / "blocked", "");
+    FileRegistry blocked(cuFile(), lmFile(), dir.path() / "blocked" / "autostart");
+    key = 0;
+    EXPECT_EQ(blocked.OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(key, 0u);
+}
+
+TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
+    struct Case {
+        std::map<std::string, std::string> env;
+        const char* cu;
+        const char* lm;
+        const char* autostart;
+    };
+    const Case cases[] = {
+        {{{"HOME", "/home/ann"}},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/etc/xdg/autostart"},
+        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg"}},
+         "/cfg/voltara/HKEY_CURRENT_USER.reg", "/opt/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/opt/xdg/autostart"},
+        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site"}},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/site/voltara/HKEY_LOCAL_MACHINE.reg", "/site/autostart"},
+        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", ""}},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/etc/xdg/autostart"},
+    };
+    for (const auto& c : cases) {
+        const auto paths = FileRegistryPathsFromEnvironment([&](const char* name) -> std::optional<std::string> {
+            auto it = c.env.find(name);
+            return it == c.env.end() ? std::nullopt : std::optional<std::string>(it->second);
+        });
+        EXPECT_EQ(paths.currentUserFile, c.cu);
+        EXPECT_EQ(paths.localMachineFile, c.lm);
+        EXPECT_EQ(paths.autostartFolder, c.autostart);
+    }
+}
+
+}  // namespace
