@@ -80,11 +80,4 @@ TEST(NumberRules, NormalFormReadsBackAsTheSameNumber) {
     }
 }
 
-TEST(NumberRules, FieldTextsNormaliseAsTheDialogShowsThem) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"07", "7"}, {"5x", "5"}, {"", "0"}, {"abc", "0"}, {".50", ".5"}, {"0.5", ".5"}, {"-0.25", "-.25"},
-        {" 9 8 ", "98"}, {"&H10", "16"}, {"1e2", "100"}};
-    for (const auto& [text, normal] : cases) EXPECT_EQ(NormalForm(LeadingNumber(text)), normal) << text;
-}
-
 }  // namespace
