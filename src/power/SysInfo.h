@@ -12,7 +12,7 @@
 class SysInfo : public QObject, public PowerSource {
     Q_OBJECT
 public:
-    SysInfo(PowerSource& source, QObject* parent = nullptr);
+    explicit SysInfo(PowerSource& source, QObject* parent = nullptr);
     ~SysInfo() override;
 
     std::int16_t ACStatus() override { return source_.ACStatus(); }

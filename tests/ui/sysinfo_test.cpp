@@ -8,11 +8,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "power/SysInfo.h"
-#include "power/SysfsPowerReader_linux.h"
-
 #ifdef VOLTARA_HAVE_UMOCKDEV
 #include <umockdev.h>
+
+#include "power/SysInfo.h"
+#include "power/SysfsPowerReader_linux.h"
 
 class SysInfoTest : public QObject {
     Q_OBJECT
