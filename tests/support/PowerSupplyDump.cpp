@@ -17,9 +17,13 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
+// "65440 [mWh]" -> "65440"; "1   (stale, charger unplugged)" -> "1".
+std::string WithoutRemark(std::string value) {
+    if (value.ends_with(']') || value.ends_with(')')) {
+        auto open = value.find_last_of(value.back() == ']' ? '[' : '(');
+        if (open != std::string::npos && open > 0 && value[open - 1] == ' ') value = Trim(value.substr(0, open));
+    }
+    return value;
 }
 
 bool IsAttributeName(std::string_view name) {
@@ -28,25 +32,29 @@ bool IsAttributeName(std::string_view name) {
     });
 }
 
-// "65440 [mWh]" -> "65440"; "1   (stale, charger unplugged)" -> "1".
-std::string WithoutRemark(std::string value) {
-    for (char open : {'[', '('}) {
-        if (auto at = value.find(open); at != std::string::npos && at > 0) value = Trim(value.substr(0, at));
-    }
-    return value;
-}
-
 class DumpParser {
 public:
     void Line(std::string_view line) {
         if (line.empty() || line.front() == '#') return;
-        if (line.starts_with("P: ")) return Start();
-        if (line.starts_with("E: ")) return Uevent(line.substr(3));
-        if (line.starts_with("A: ")) return Assignment(Current(), line.substr(3), true);
+        if (line.starts_with("P: ") || line.starts_with("DEVTYPE=")) return Start();
+        if (line.starts_with("E: ")) return Line(line.substr(3));
+        if (line.starts_with("A: ")) return Line(line.substr(3, line.ends_with("\\n") ? line.size() - 5 : line.npos));
         if (line.starts_with(kClassFolder)) return ClassPath(line.substr(kClassFolder.size()));
-        if (line.starts_with("DEVTYPE=")) return Start();
-        if (line.starts_with(kUeventPrefix)) return Uevent(line);
-        Assignment(Current(), line, false);
+
+        auto eq = line.find('=');
+        if (eq == std::string_view::npos) return;
+        std::string key = Trim(line.substr(0, eq));
+        std::string value = WithoutRemark(Trim(line.substr(eq + 1)));
+        if (key.starts_with(kUeventPrefix)) {
+            key.erase(0, kUeventPrefix.size());
+            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+            if (key == "name") {
+                if (!Current().name.empty() && Current().name != value) Start();
+                Current().name = value;
+                return;
+            }
+        }
+        if (IsAttributeName(key)) Current().attributes[key] = value;
     }
 
     std::vector<PowerSupply> Finish() {
@@ -55,81 +63,40 @@ public:
     }
 
 private:
-    void Start() { supplies_.emplace_back(); }
+    void Start() {
+        supplies_.emplace_back();
+        current_ = supplies_.size() - 1;
+    }
 
     PowerSupply& Current() {
         if (supplies_.empty()) Start();
-        return supplies_.back();
+        return supplies_[current_];
     }
 
-    PowerSupply& Named(const std::string& name) {
-        for (auto& supply : supplies_) {
-            if (supply.name == name) return supply;
-        }
-        supplies_.push_back(PowerSupply{name, {}});
-        return supplies_.back();
-    }
-
-    void Uevent(std::string_view line) {
-        if (!line.starts_with(kUeventPrefix)) return;
-        auto eq = line.find('=');
-        if (eq == std::string_view::npos) return;
-        auto key = Lower(std::string(line.substr(kUeventPrefix.size(), eq - kUeventPrefix.size())));
-        auto value = Trim(line.substr(eq + 1));
-        if (key == "name") {
-            if (!Current().name.empty() && Current().name != value) Start();
-            Current().name = value;
-        } else {
-            Current().attributes[key] = value;
-        }
-    }
-
-    // name=value, with "\n" as umockdev writes it at the end of an attribute.
-    void Assignment(PowerSupply& supply, std::string_view line, bool umockdev) {
-        auto eq = line.find('=');
-        if (eq == std::string_view::npos) return;
-        auto name = Trim(line.substr(0, eq));
-        if (!IsAttributeName(name)) return;
-        auto value = std::string(line.substr(eq + 1));
-        if (umockdev && value.ends_with("\\n")) value.resize(value.size() - 2);
-        supply.attributes[name] = umockdev ? value : WithoutRemark(Trim(value));
-    }
-
-    // "BAT0/type:Battery", "BAT0/energy_now   =  65440 [mWh]" or "BAT0:  status=Discharging, ...".
+    // "BAT0/type:Battery", "BAT0/energy_now  =  65440 [mWh]" or "BAT0:  status=Discharging, current_now=-334000".
     void ClassPath(std::string_view rest) {
-        auto slash = rest.find('/');
-        auto colon = rest.find(':');
-        if (slash != std::string_view::npos && (colon == std::string_view::npos || slash < colon)) {
-            auto sep = rest.find_first_of(":=", slash);
-            if (sep == std::string_view::npos) return;
-            auto name = Trim(rest.substr(slash + 1, sep - slash - 1));
-            if (IsAttributeName(name)) {
-                Named(std::string(rest.substr(0, slash))).attributes[name] = WithoutRemark(Trim(rest.substr(sep + 1)));
-            }
+        auto end = rest.find_first_of("/:");
+        if (end == std::string_view::npos) return;
+        std::string name(rest.substr(0, end));
+        auto it = std::find_if(supplies_.begin(), supplies_.end(), [&](auto& s) { return s.name == name; });
+        if (it == supplies_.end()) it = supplies_.insert(supplies_.end(), PowerSupply{name, {}});
+        current_ = static_cast<std::size_t>(it - supplies_.begin());
+
+        std::string tail = WithoutRemark(Trim(rest.substr(end + 1)));
+        if (rest[end] == '/') {
+            auto sep = tail.find_first_of(":=");
+            if (sep != std::string::npos) Line(Trim(tail.substr(0, sep)) + "=" + tail.substr(sep + 1));
             return;
         }
-        if (colon == std::string_view::npos) return;
-        PowerSupply& supply = Named(std::string(rest.substr(0, colon)));
-        std::string list = WithoutRemark(Trim(rest.substr(colon + 1)));
-        std::string_view items = list;
-        while (!items.empty()) {
+        for (std::string_view items = tail; !items.empty();) {
             auto comma = items.find(',');
-            auto item = Trim(items.substr(0, comma));
-            if (item.starts_with(kUeventPrefix)) {
-                auto eq = item.find('=');
-                if (eq != std::string::npos) {
-                    supply.attributes[Lower(item.substr(kUeventPrefix.size(), eq - kUeventPrefix.size()))] =
-                        Trim(item.substr(eq + 1));
-                }
-            } else {
-                Assignment(supply, item, false);
-            }
-            if (comma == std::string_view::npos) break;
-            items.remove_prefix(comma + 1);
+            Line(Trim(items.substr(0, comma)));
+            items = comma == std::string_view::npos ? std::string_view() : items.substr(comma + 1);
         }
     }
 
     std::vector<PowerSupply> supplies_;
+    std::size_t current_ = 0;
 };
 
 }  // namespace

@@ -86,19 +86,6 @@ private Q_SLOTS:
                                 .arg(spy.count()).arg(stormMs).arg(latePauses)));
     }
 
-    void removedBatteryGivesNoBattery() {
-        SysInfo sysInfo(reader_);
-        QVERIFY(sysInfo.StartMonitoring());
-        QSignalSpy spy(&sysInfo, &SysInfo::PowerStatusChanged);
-
-        umockdev_testbed_uevent(testbed_, battery_, "remove");
-        umockdev_testbed_remove_device(testbed_, battery_);
-        QVERIFY(spy.wait(5000));
-        QCOMPARE(sysInfo.BatteryStatus(), 128);
-        QCOMPARE(sysInfo.BatteryLifePercent(), 255);
-        QCOMPARE(sysInfo.BatteryLifeTime(), -1);
-    }
-
     void otherSubsystemsAreNotPowerChanges() {
         SysInfo sysInfo(reader_);
         QVERIFY(sysInfo.StartMonitoring());
