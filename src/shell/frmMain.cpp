@@ -71,6 +71,8 @@ frmMain::~frmMain() {
     delete progress_;
 }
 
+frmProgress* frmMain::compactWindow() const { return progress_.data(); }
+
 void frmMain::placeTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(twips::ToPixelsX(left, this), twips::ToPixelsY(top, this), twips::ToPixelsX(width, this),
                    twips::ToPixelsY(height, this));
@@ -264,7 +266,7 @@ void frmMain::RunPowerEvent() {
         if (unloading_) return;
     }
     RunSamplingStep(estimator_, sysInfo, S(lblDisplay[0]->text()), S(lblDisplay[2]->text()), lastUpdateAwake_,
-                    services_.clock);
+                    services_.clock, LastUpdate);
     Progress();
 }
 

@@ -73,7 +73,7 @@ public:
     QAction* sbjAlwaysOnTop = nullptr;
     QAction* sbjAbout = nullptr;
     QSystemTrayIcon* trayIcon() const { return tray_; }
-    frmProgress* compactWindow() const { return progress_; }
+    frmProgress* compactWindow() const;
     modRegistry& registry() { return services_.registry; }
     MessageBoxes& messageBoxes() { return services_.messageBoxes; }
 

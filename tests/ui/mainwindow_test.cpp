@@ -3,7 +3,8 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
-#include "ShellFixture.h"
+#include "shell/modSystemTray.h"
+#include "support/ShellFixture.h"
 #include "windows/frmProgress.h"
 
 using reg::Hive;
