@@ -39,5 +39,18 @@ public:
     void cmdCancel_Click();
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+    // Shows a refusal, then puts the focus back on the field with its text selected.
+    void Reject(QLineEdit* field, const QString& message);
+    void SelectText(QLineEdit* field);
+    void FieldLosingFocus(QLineEdit* field, int reason);
+    // Runs the leave check that waits; true when it put the focus back.
+    bool RunPendingLeaveCheck();
+
     frmMain& main_;
+    QLineEdit* pendingLeaveCheck_ = nullptr;
+    bool checking_ = false;   // a leave check runs; its own focus moves start none
+    bool rejected_ = false;   // the last check refused its field
+    bool unloaded_ = false;
 };
