@@ -147,8 +147,8 @@ void MainWindowTest::refreshTexts() {
     QCOMPARE(m.trayIcon()->toolTip(), tooltip);
     QCOMPARE((QStringList{f.label(0), f.label(1), f.label(2)}), labels);
     QCOMPARE(m.sysInfo.Tag, tag);
-    const int expectedBar = percent <= 100 && status != 255 ? 2745 * percent / 100 : 0;
-    QCOMPARE(qRound(m.progressWidthTwips()), expectedBar);
+    const float expectedBar = percent <= 100 && status != 255 ? 2745.0f / 100 * percent : 0.0f;
+    QCOMPARE(m.progressWidthTwips(), expectedBar);
 }
 
 void MainWindowTest::unknownPercentKeepsIconAndTooltip() {

@@ -28,8 +28,13 @@ struct ShellFixture {
     std::unique_ptr<frmMain> main;
 
     ShellFixture() {
+        Q_INIT_RESOURCE(voltara);
         // A returning user: the welcome dialog has been confirmed.
         store.PutText(reg::Hive::CurrentUser, regkeys::Setting, "Show Info", "No");
+        // The machine-wide Run key exists on every system.
+        reg::KeyHandle run = 0;
+        store.CreateKeyEx(reg::Hive::LocalMachine, regkeys::Run, reg::KEY_ACCESS_0x3F, &run);
+        store.CloseKey(run);
     }
     frmMain& make() {
         main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance,
