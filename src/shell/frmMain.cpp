@@ -111,6 +111,8 @@ void frmMain::BuildLayout() {
         lblDisplay[i]->setAccessibleDescription(lblPrompt[i]->text());
     }
 
+    FitTextToFont();
+
     picContainer = new QFrame(fraStatus);
     picContainer->setObjectName(QStringLiteral("picContainer"));
     picContainer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -125,6 +127,26 @@ void frmMain::BuildLayout() {
     picProgress->setAccessibleName(QStringLiteral("Charge bar"));
     progressWidthTwips_ = 1500;
     SetBarWidth(picContainer, picProgress, progressWidthTwips_);
+}
+
+void frmMain::FitTextToFont() {
+    // The layout was drawn for a narrow 8-point font. With a wider one each prompt keeps
+    // its whole text, its value moves right, and the frame and window grow to fit.
+    const int gap = twips::ToPixelsX(30, this);
+    const int widestValue = lblDisplay[0]->fontMetrics().horizontalAdvance(QStringLiteral("No Battery")) + gap;
+    int needed = 0;
+    for (int i = 0; i < 3; ++i) {
+        QLabel* prompt = lblPrompt[i];
+        prompt->resize(std::max(prompt->width(), prompt->sizeHint().width()), prompt->height());
+        QLabel* value = lblDisplay[i];
+        const int left = std::max(value->x(), prompt->geometry().right() + 1 + gap);
+        value->setGeometry(left, value->y(), std::max(value->width(), widestValue), value->height());
+        needed = std::max(needed, value->geometry().right() + 1 + gap);
+    }
+    const int grow = needed - fraStatus->width();
+    if (grow <= 0) return;
+    fraStatus->resize(fraStatus->width() + grow, fraStatus->height());
+    setFixedWidth(width() + grow);
 }
 
 void frmMain::BuildMenu() {
@@ -195,6 +217,7 @@ bool frmMain::Form_Load() {
 
     // 10. Welcome dialog.
     if (EqualsEmptyText(reg.GetUserString(regkeys::Setting, "Show Info"))) ShowWelcome();
+    if (unloading_) return true;  // the session ended while the dialog was open
 
     // 11. Battery check.
     if (sysInfo.BatteryStatus() == 128)

@@ -49,6 +49,8 @@ public:
     bool Form_Load();
     // The shutdown sequence; ends the program.
     void Form_Unload();
+    // True once the shutdown sequence has run (it may run inside a nested event loop).
+    bool HasEnded() const { return unloading_; }
 
     // Public fields other windows read and write.
     NotificationSettings Settings;
@@ -108,6 +110,7 @@ protected:
 private:
     void BuildLayout();
     void BuildMenu();
+    void FitTextToFont();
     void ResizeForm();
     void ApplyFullHeight();
     void ShowWelcome();

@@ -30,5 +30,7 @@ int main(int argc, char* argv[]) {
                                [] { QCoreApplication::exit(0); }});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
     if (!main.Form_Load()) return 0;
+    // The program may have been ended inside a dialog of the start-up sequence.
+    if (main.HasEnded()) return 0;
     return app.exec();
 }
