@@ -20,7 +20,7 @@
 #include "shell/frmMain.h"  // needs frmProgress complete, for its inline compactWindow()
 #include "windows/frmProgress.h"
 #include "shell/modTopMostWindow.h"
-#include "windows/DialogPlacement.h"
+#include "windows/TwipsLayout.h"
 
 namespace {
 
@@ -75,31 +75,35 @@ frmSetup::frmSetup(frmMain& main) : QDialog(&main), main_(main) {
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);
-    setFixedSize(twips::ToPixelsX(3945, this), twips::ToPixelsY(3780, this));
+    TwipsLayout layout(this);
 
     fraBatteryLowWarning = new QGroupBox(QStringLiteral("Battery Low Warning"), this);
-    PlaceTwips(fraBatteryLowWarning, 67, 15, 3810, 1095);
+    layout.Add(fraBatteryLowWarning, 67, 15, 3810, 1095);
     fraBatteryPowerInforming = new QGroupBox(QStringLiteral("Battery Power Informing"), this);
-    PlaceTwips(fraBatteryPowerInforming, 60, 1200, 3810, 960);
+    layout.Add(fraBatteryPowerInforming, 60, 1200, 3810, 960);
     fraACStatusChange = new QGroupBox(QStringLiteral("AC Power Status Change Informing"), this);
-    PlaceTwips(fraACStatusChange, 60, 2250, 3810, 960);
+    layout.Add(fraACStatusChange, 60, 2250, 3810, 960);
 
     // Each label runs under its field: the blanks in the caption leave the room the
     // field covers, so the line reads as a sentence with the number in it. The field is
     // made after its label so that it lies on top.
-    const auto prompt = [](QGroupBox* frame, const char* caption, double left, double top, double width) {
+    const auto prompt = [&layout](QGroupBox* frame, const char* caption, double left, double top, double width) {
         auto* label = new QLabel(QString::fromLatin1(caption), frame);
-        PlaceTwips(label, left, top, width, 195);
+        layout.Add(label, left, top, width, 195);
         return label;
     };
-    const auto field = [](QGroupBox* frame, QLabel* label, int limit, double left, double top, double width) {
+    const auto field = [&layout](QGroupBox* frame, QLabel* label, int limit, double left, double top, double width) {
         auto* edit = new QLineEdit(frame);
         edit->setValidator(new TypingLimit(edit, limit));
-        edit->setAlignment(Qt::AlignLeft);
-        PlaceTwips(edit, left, top, width, 285);
+        layout.Add(edit, left, top, width, 285);
         label->setBuddy(edit);
         edit->setAccessibleName(PlainCaption(label->text()));
         return edit;
+    };
+    const auto checkBox = [&layout](QGroupBox* frame, const char* caption, double top, double width, double height) {
+        auto* box = new QCheckBox(QString::fromLatin1(caption), frame);
+        layout.Add(box, 150, top, width, height);
+        return box;
     };
 
     lblPrompt[0] = prompt(fraBatteryLowWarning, "&Inform me when battery power is less than        %", 210, 315, 3435);
@@ -107,23 +111,25 @@ frmSetup::frmSetup(frmMain& main) : QDialog(&main), main_(main) {
     lblPrompt[1] = prompt(fraBatteryLowWarning, "or when remaining &time is less than        min", 210, 735, 3045);
     txtLowWarningTime = field(fraBatteryLowWarning, lblPrompt[1], 2, 2700, 690, 300);
 
-    chkPercentInform = new QCheckBox(QStringLiteral("E&nabled Battery Percentage Informing"), fraBatteryPowerInforming);
-    PlaceTwips(chkPercentInform, 150, 240, 3030, 270);
+    chkPercentInform = checkBox(fraBatteryPowerInforming, "E&nabled Battery Percentage Informing", 240, 3030, 270);
     lblPrompt[2] = prompt(fraBatteryPowerInforming, "In&form me when Battery Power is          %", 420, 585, 2880);
     txtPercentInform = field(fraBatteryPowerInforming, lblPrompt[2], 3, 2775, 540, 390);
     lblPrompt[2]->setEnabled(false);
     txtPercentInform->setEnabled(false);
 
-    chkACOff = new QCheckBox(QStringLiteral("Info&rm me when AC Power is turned off"), fraACStatusChange);
-    PlaceTwips(chkACOff, 150, 255, 3135, 330);
-    chkACOn = new QCheckBox(QStringLiteral("Infor&m me when AC Power is turned on"), fraACStatusChange);
-    PlaceTwips(chkACOn, 150, 600, 3135, 330);
+    chkACOff = checkBox(fraACStatusChange, "Info&rm me when AC Power is turned off", 255, 3135, 330);
+    chkACOn = checkBox(fraACStatusChange, "Infor&m me when AC Power is turned on", 600, 3135, 330);
 
     cmdFinish = new QPushButton(QStringLiteral("&Ok"), this);
-    PlaceTwips(cmdFinish, 2287, 3315, 915, 360);
+    layout.Add(cmdFinish, 2287, 3315, 915, 360);
     cmdFinish->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    PlaceTwips(cmdCancel, 772, 3315, 915, 360);
+    layout.Add(cmdCancel, 772, 3315, 915, 360);
+
+    layout.Apply(3945, 3780);
+    PutOverBlanks(txtLowWarningPercent, lblPrompt[0]);
+    PutOverBlanks(txtLowWarningTime, lblPrompt[1]);
+    PutOverBlanks(txtPercentInform, lblPrompt[2]);
 
     const char* names[] = {"lblPrompt0", "lblPrompt1", "lblPrompt2"};
     for (int i = 0; i < 3; ++i) lblPrompt[i]->setObjectName(QString::fromLatin1(names[i]));

@@ -5,41 +5,40 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "support/ShellFixture.h"
 #include "settings/frmSetup.h"
-
-using reg::Hive;
+#include "support/LayoutChecks.h"
+#include "support/ShellFixture.h"
 
 namespace {
+const QString Leave99 = "The range for low battery warning is between 1 and 99.";
+const QString OkPercent = "The range for low battery warning percent is between 1 and 99.";
+const QString OkTime = "The range for low battery warning time is between 1 and 99.";
+const QString Inform = "The range for percentage informing is between, and include, 1 and 100.";
+const char* const Names[] = {"Low Warning Percent", "Low Warning Time", "Percent Inform",
+                             "Percent Inform Percent", "AC Off", "AC On"};
 
-const QString WarningLeave = "The range for low battery warning is between 1 and 99.";
-const QString WarningPercentOk = "The range for low battery warning percent is between 1 and 99.";
-const QString WarningTimeOk = "The range for low battery warning time is between 1 and 99.";
-const QString PercentInform = "The range for percentage informing is between, and include, 1 and 100.";
-
-// The main window on fakes with the Control Center opened over it, as the menu opens it.
-struct SetupFixture : ShellFixture {
-    QPointer<frmSetup> dialog;
-
-    frmSetup* open() {
+// The main window on fakes with the Control Center opened from its menu.
+struct Fixture : ShellFixture {
+    QPointer<frmSetup> d;
+    frmSetup* open(const QStringList& stored = {}) {
+        for (int i = 0; i < stored.size(); ++i)
+            if (!stored[i].isNull()) putUser(regkeys::ControlCenter, Names[i], stored[i].toLatin1());
         if (!main) load();
         main->sbjControlCenter_Click();
-        dialog = main->findChild<frmSetup*>();
-        if (dialog && !QTest::qWaitForWindowActive(dialog)) return nullptr;
-        return dialog;
+        d = main->findChild<frmSetup*>();
+        return d && QTest::qWaitForWindowActive(d) ? d.data() : nullptr;
+    }
+    QLineEdit* field(int i) const {
+        return i == 0 ? d->txtLowWarningPercent : i == 1 ? d->txtLowWarningTime : d->txtPercentInform;
     }
     QStringList stored() const {
         QStringList values;
-        for (const char* name : {"Low Warning Percent", "Low Warning Time", "Percent Inform", "Percent Inform Percent",
-                                 "AC Off", "AC On"})
-            values << user(regkeys::ControlCenter, name);
+        for (const char* name : Names) values << user(regkeys::ControlCenter, name);
         return values;
     }
-    bool nothingStored() const { return stored() == QStringList(6, QStringLiteral("<missing>")); }
-    // The dialog has closed and gone.
     bool closed() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return dialog.isNull();
+        return d.isNull();
     }
 };
 
@@ -50,379 +49,198 @@ void Type(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-// Moves the focus on with Tab, as the user leaves a field, and lets the leave check run.
-void Leave(QLineEdit* field) {
-    QTest::keyClick(field, Qt::Key_Tab);
-    QCoreApplication::processEvents();
-}
-
 bool WholeTextSelected(QLineEdit* field) {
-    return field->hasFocus() && field->selectedText() == field->text() && field->cursorPosition() == field->text().size();
+    return field->hasFocus() && field->selectedText() == field->text() &&
+           field->cursorPosition() == field->text().size();
 }
-
 }  // namespace
 
 class ControlCenterTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { Q_INIT_RESOURCE(voltara); }
-    void firstOpeningShowsTens();
-    void storedValuesAreShown_data();
-    void storedValuesAreShown();
-    void warningLeaveCheck_data();
-    void warningLeaveCheck();
-    void percentageLeaveCheck();
-    void okRefusesFirstBadField_data();
-    void okRefusesFirstBadField();
-    void okAppliesThenStores();
-    void fractionAndOverflowAreSound();
-    void enterRunsOkEscapeCancels();
-    void clickingOkOrCancelOverABadField();
-    void accessKeysAndTypingLimits();
-    void openingTwiceKeepsTypedText();
+    void opening_data();
+    void opening();
+    void leaveCheck_data();
+    void leaveCheck();
+    void ok_data();
+    void ok();
+    void keysAndClicks();
+    void sentencesReadAroundTheirFields();
 };
 
-void ControlCenterTest::firstOpeningShowsTens() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    QCOMPARE(d->windowTitle(), QString("Control Center"));
-    QCOMPARE(d->txtLowWarningPercent->text(), QString("10"));
-    QCOMPARE(d->txtLowWarningTime->text(), QString("10"));
-    QCOMPARE(d->txtPercentInform->text(), QString("10"));
-    QVERIFY(!d->chkPercentInform->isChecked());
-    QVERIFY(!d->txtPercentInform->isEnabled() && !d->lblPrompt[2]->isEnabled());
-    QVERIFY(!d->chkACOff->isChecked() && !d->chkACOn->isChecked());
-    QVERIFY(WholeTextSelected(d->txtLowWarningPercent));
-
-    d->cmdCancel->click();
-    QVERIFY(f.closed());
-    QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
-    QVERIFY(f.nothingStored());
-    const NotificationSettings& s = f.main->Settings;
-    QVERIFY(!s.ACon && !s.ACoff && !s.PercentInform);
-    QCOMPARE(s.LowWarningPercent + s.LowWarningTime + s.PercentInformPercent, 0);
-    QVERIFY(f.boxes.shown.empty());
+void ControlCenterTest::opening_data() {
+    QTest::addColumn<QStringList>("stored");  // the six values, in the order of Names
+    QTest::addColumn<QStringList>("shown");   // three texts, then the three boxes as 0 or 1
+    QTest::newRow("first opening") << QStringList() << QStringList{"10", "10", "10", "0", "0", "0"};
+    QTest::newRow("as stored") << QStringList{"20", "15", "1", "80", "1", "0"}
+                               << QStringList{"20", "15", "80", "1", "1", "0"};
+    QTest::newRow("edges") << QStringList{"99", "1", "0", "100", "0", "1"}
+                           << QStringList{"99", "1", "100", "0", "0", "1"};
+    QTest::newRow("out of range") << QStringList{"100", "0", "2", "101", "7", "True"}
+                                  << QStringList{"10", "10", "10", "0", "0", "0"};
+    QTest::newRow("leading numbers, longer than typing allows")
+        << QStringList{"5x", "1E1", "1", "&H64", "1", "1"} << QStringList{"5x", "1E1", "&H64", "1", "1", "1"};
 }
 
-void ControlCenterTest::storedValuesAreShown_data() {
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<QString>("inform");
-    QTest::addColumn<QString>("informAt");
-    QTest::addColumn<QString>("acOff");
-    QTest::addColumn<QString>("shownPercent");
-    QTest::addColumn<bool>("informTicked");
-    QTest::addColumn<QString>("shownInformAt");
-    QTest::addColumn<bool>("acOffTicked");
-    QTest::newRow("as stored") << "20" << "1" << "80" << "1" << "20" << true << "80" << true;
-    QTest::newRow("bounds") << "99" << "0" << "100" << "0" << "99" << false << "100" << false;
-    QTest::newRow("out of range") << "100" << "1" << "101" << "1" << "10" << true << "10" << true;
-    QTest::newRow("no number") << "abc" << "True" << "" << "x" << "10" << false << "10" << false;
-    QTest::newRow("5 and a letter") << "5x" << "2" << "7e1" << "7" << "5x" << false << "7e1" << false;
-    QTest::newRow("longer than typing allows") << "1E1" << "1" << "&H64" << "1" << "1E1" << true << "&H64" << true;
+void ControlCenterTest::opening() {
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, shown);
+    Fixture f;
+    QVERIFY(f.open(stored));
+    for (int i = 0; i < 3; ++i) QCOMPARE(f.field(i)->text(), shown[i]);
+    const bool informing = shown[3] == "1";
+    QCOMPARE(f.d->chkPercentInform->isChecked(), informing);
+    QCOMPARE(f.d->txtPercentInform->isEnabled(), informing);
+    QCOMPARE(f.d->lblPrompt[2]->isEnabled(), informing);
+    QCOMPARE(f.d->chkACOff->isChecked(), shown[4] == "1");
+    QCOMPARE(f.d->chkACOn->isChecked(), shown[5] == "1");
+    QVERIFY(WholeTextSelected(f.d->txtLowWarningPercent));
 }
 
-void ControlCenterTest::storedValuesAreShown() {
-    QFETCH(QString, percent);
-    QFETCH(QString, inform);
-    QFETCH(QString, informAt);
-    QFETCH(QString, acOff);
-    SetupFixture f;
-    f.putUser(regkeys::ControlCenter, "Low Warning Percent", percent.toLatin1());
-    f.putUser(regkeys::ControlCenter, "Percent Inform", inform.toLatin1());
-    f.putUser(regkeys::ControlCenter, "Percent Inform Percent", informAt.toLatin1());
-    f.putUser(regkeys::ControlCenter, "AC Off", acOff.toLatin1());
-    f.putUser(regkeys::ControlCenter, "AC On", "1");
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    QTEST(d->txtLowWarningPercent->text(), "shownPercent");
-    QTEST(d->chkPercentInform->isChecked(), "informTicked");
-    QTEST(d->txtPercentInform->isEnabled(), "informTicked");
-    QTEST(d->lblPrompt[2]->isEnabled(), "informTicked");
-    QTEST(d->txtPercentInform->text(), "shownInformAt");
-    QTEST(d->chkACOff->isChecked(), "acOffTicked");
-    QVERIFY(d->chkACOn->isChecked());
-}
-
-void ControlCenterTest::warningLeaveCheck_data() {
-    QTest::addColumn<bool>("minutes");
+void ControlCenterTest::leaveCheck_data() {
+    QTest::addColumn<int>("field");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("message");  // empty: accepted
     QTest::addColumn<QString>("after");
-    for (bool minutes : {false, true}) {
-        const char* f = minutes ? "minutes " : "percent ";
-        QTest::addRow("%s99", f) << minutes << "99" << true << "99";
-        QTest::addRow("%s98", f) << minutes << "98" << false << "98";
-        QTest::addRow("%s1", f) << minutes << "1" << false << "1";
-        QTest::addRow("%s0", f) << minutes << "0" << true << "0";
-        QTest::addRow("%sletters", f) << minutes << "ab" << true << "ab";
-        QTest::addRow("%sminus", f) << minutes << "-" << true << "-";
-        QTest::addRow("%sempty", f) << minutes << "" << false << "10";
-        QTest::addRow("%sfive and a letter", f) << minutes << "5x" << false << "5x";
-        QTest::addRow("%shalf", f) << minutes << ".5" << false << ".5";
+    for (int i : {0, 1}) {
+        QTest::addRow("%d: 99", i) << i << "99" << Leave99 << "99";
+        QTest::addRow("%d: 98", i) << i << "98" << "" << "98";
+        QTest::addRow("%d: 0", i) << i << "0" << Leave99 << "0";
+        QTest::addRow("%d: letters", i) << i << "ab" << Leave99 << "ab";
+        QTest::addRow("%d: minus", i) << i << "-" << Leave99 << "-";
+        QTest::addRow("%d: emptied", i) << i << "" << "" << "10";
+        QTest::addRow("%d: 5 and a letter", i) << i << "5x" << "" << "5x";
+        QTest::addRow("%d: half", i) << i << ".5" << "" << ".5";
     }
+    QTest::newRow("2: 100") << 2 << "100" << "" << "100";
+    QTest::newRow("2: 101") << 2 << "101" << Inform << "101";
+    QTest::newRow("2: emptied") << 2 << "" << "" << "";
 }
 
-void ControlCenterTest::warningLeaveCheck() {
-    QFETCH(bool, minutes);
+void ControlCenterTest::leaveCheck() {
+    QFETCH(int, field);
     QFETCH(QString, typed);
-    QFETCH(bool, refused);
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    QLineEdit* field = minutes ? d->txtLowWarningTime : d->txtLowWarningPercent;
-    Type(field, typed);
-    Leave(field);
-    QTEST(field->text(), "after");
-    if (refused) {
-        QCOMPARE(f.boxes.texts(), QStringList{WarningLeave});
+    QFETCH(QString, message);
+    Fixture f;
+    QVERIFY(f.open({{}, {}, "1"}));
+    Type(f.field(field), typed);
+    QTest::keyClick(f.field(field), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    QTEST(f.field(field)->text(), "after");
+    QCOMPARE(f.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) {
         QCOMPARE(f.boxes.shown[0].title, QString("Voltara"));
         QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Exclamation);
-        QVERIFY(WholeTextSelected(field));
-    } else {
-        QVERIFY(f.boxes.shown.empty());
-        QVERIFY(!field->hasFocus());
     }
-    QVERIFY(f.nothingStored());
+    QCOMPARE(WholeTextSelected(f.field(field)), !message.isEmpty());
+    // An emptied percentage freezes the box that switches informing, ticked as it was.
+    QCOMPARE(f.d->chkPercentInform->isEnabled(), !(field == 2 && typed.isEmpty()));
+    QVERIFY(f.d->chkPercentInform->isChecked());
 }
 
-void ControlCenterTest::percentageLeaveCheck() {
-    SetupFixture f;
-    f.putUser(regkeys::ControlCenter, "Percent Inform", "1");
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtPercentInform, "100");
-    Leave(d->txtPercentInform);
-    QVERIFY(f.boxes.shown.empty());
-
-    Type(d->txtPercentInform, "101");
-    Leave(d->txtPercentInform);
-    QCOMPARE(f.boxes.texts(), QStringList{PercentInform});
-    QVERIFY(WholeTextSelected(d->txtPercentInform));
-
-    // Emptied: no message, and the box that switches informing can no longer be changed.
-    Type(d->txtPercentInform, "");
-    Leave(d->txtPercentInform);
-    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
-    QVERIFY(!d->chkPercentInform->isEnabled());
-    QVERIFY(d->chkPercentInform->isChecked());
-    QVERIFY(d->txtPercentInform->isEnabled());
-    QCOMPARE(d->txtPercentInform->text(), QString());
-
-    // Ok then refuses the field (its normal form is 0) until a number from 1 to 100 is in it.
-    d->cmdFinish->click();
-    QCOMPARE(f.boxes.texts().last(), PercentInform);
-    QCOMPARE(d->txtPercentInform->text(), QString("0"));
-    QVERIFY(WholeTextSelected(d->txtPercentInform));
-    Type(d->txtPercentInform, "50");
-    d->cmdFinish->click();
-    QVERIFY(f.closed());
-    QCOMPARE(f.user(regkeys::ControlCenter, "Percent Inform Percent"), QString("50"));
+void ControlCenterTest::ok_data() {
+    QTest::addColumn<QStringList>("typed");    // the three fields, then informing "1" or "0"
+    QTest::addColumn<QString>("message");      // empty: applied and stored
+    QTest::addColumn<int>("refused");          // the field that gets the focus back
+    QTest::addColumn<QList<int>>("members");   // percent, minutes, informing percent
+    QTest::addColumn<QStringList>("stored");   // the six values
+    const QList<int> none;
+    QTest::newRow("percent first") << QStringList{"0", "0", "0", "1"} << OkPercent << 0 << none << QStringList();
+    QTest::newRow("99") << QStringList{"99", "10", "10", "0"} << OkPercent << 0 << none << QStringList();
+    QTest::newRow("minutes") << QStringList{"98", "-5", "0", "1"} << OkTime << 1 << none << QStringList();
+    QTest::newRow("101") << QStringList{"10", "10", "101", "1"} << Inform << 2 << none << QStringList();
+    QTest::newRow("emptied informing") << QStringList{"10", "10", "", "1"} << Inform << 2 << none << QStringList();
+    QTest::newRow("normal forms, halves to even")
+        << QStringList{".5", "5x", "07", "1"} << "" << 0 << QList<int>{0, 5, 7}
+        << QStringList{".5", "5", "1", "7", "0", "0"};
+    // Informing off: any percentage passes; one beyond 16 bits is held as 0, as the next
+    // start would read it.
+    QTest::newRow("informing off") << QStringList{"98", "1", "9E9", "0"} << "" << 0 << QList<int>{98, 1, 0}
+                                   << QStringList{"98", "1", "0", "9000000000", "0", "0"};
 }
 
-void ControlCenterTest::okRefusesFirstBadField_data() {
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<QString>("minutes");
-    QTest::addColumn<bool>("inform");
-    QTest::addColumn<QString>("informAt");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("field");  // 0 percent, 1 minutes, 2 informing percentage
-    QTest::newRow("percent first") << "0" << "0" << true << "0" << WarningPercentOk << 0;
-    QTest::newRow("99") << "99" << "10" << false << "10" << WarningPercentOk << 0;
-    QTest::newRow("minutes") << "98" << "99" << true << "0" << WarningTimeOk << 1;
-    QTest::newRow("minutes negative") << "1" << "-5" << false << "10" << WarningTimeOk << 1;
-    QTest::newRow("informing 101") << "10" << "10" << true << "101" << PercentInform << 2;
-    QTest::newRow("informing below 1") << "10" << "10" << true << ".9" << PercentInform << 2;
-}
-
-void ControlCenterTest::okRefusesFirstBadField() {
-    QFETCH(QString, percent);
-    QFETCH(QString, minutes);
-    QFETCH(bool, inform);
-    QFETCH(QString, informAt);
+void ControlCenterTest::ok() {
+    QFETCH(QStringList, typed);
     QFETCH(QString, message);
-    QFETCH(int, field);
-    SetupFixture f;
-    f.putUser(regkeys::ControlCenter, "Percent Inform", inform ? "1" : "0");
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    d->txtLowWarningPercent->setText(percent);
-    d->txtLowWarningTime->setText(minutes);
-    d->txtPercentInform->setText(informAt);
-    const NotificationSettings before = f.main->Settings;
-    const QStringList storedBefore = f.stored();
-    QLineEdit* fields[] = {d->txtLowWarningPercent, d->txtLowWarningTime, d->txtPercentInform};
-
-    // Enter in the field that has the focus: no leave check, Ok judges all three.
-    QVERIFY(d->txtLowWarningPercent->hasFocus());
-    QTest::keyClick(d->txtLowWarningPercent, Qt::Key_Return);
-    QCOMPARE(f.boxes.texts(), QStringList{message});
-    QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Exclamation);
-    QVERIFY(WholeTextSelected(fields[field]));
-    QVERIFY(!f.closed());
-    QCOMPARE(f.stored(), storedBefore);
-    QCOMPARE(f.main->Settings.LowWarningPercent, before.LowWarningPercent);
-    QCOMPARE(f.main->Settings.PercentInform, before.PercentInform);
-}
-
-void ControlCenterTest::okAppliesThenStores() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningPercent, "07");
-    Type(d->txtLowWarningTime, "5x");
-    d->chkPercentInform->click();
-    Type(d->txtPercentInform, "100");
-    d->chkACOff->click();
-    // Applied before stored: a store that cannot be written still changes the settings.
-    f.store.DeleteKey(Hive::CurrentUser, regkeys::ControlCenter);
-    d->cmdFinish->click();
+    QFETCH(QList<int>, members);
+    Fixture f;
+    QVERIFY(f.open({{}, {}, typed[3]}));
+    for (int i = 0; i < 3; ++i) f.field(i)->setText(typed[i]);
+    QTest::keyClick(f.d->txtLowWarningPercent, Qt::Key_Return);  // Enter in a field: no leave check
+    if (!message.isEmpty()) {
+        QFETCH(int, refused);
+        QCOMPARE(f.boxes.texts(), QStringList{message});
+        QVERIFY(WholeTextSelected(f.field(refused)));
+        QVERIFY(!f.closed());
+        QCOMPARE(int(f.main->Settings.LowWarningPercent), 0);
+        QStringList kept = f.stored();
+        kept.removeAt(2);  // "Percent Inform", put there before opening
+        QCOMPARE(kept, QStringList(5, "<missing>"));
+        return;
+    }
     QVERIFY(f.closed());
     const NotificationSettings& s = f.main->Settings;
-    QCOMPARE(int(s.LowWarningPercent), 7);
-    QCOMPARE(int(s.LowWarningTime), 5);
-    QVERIFY(s.PercentInform);
-    QCOMPARE(int(s.PercentInformPercent), 100);
-    QVERIFY(s.ACoff && !s.ACon);
-    QVERIFY(!f.store.HasKey(Hive::CurrentUser, regkeys::ControlCenter));  // not created here
-
-    SetupFixture g;
-    d = g.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningPercent, "07");
-    Type(d->txtLowWarningTime, "5x");
-    d->chkACOn->click();
-    d->cmdFinish->click();
-    QVERIFY(g.closed());
-    const std::pair<const char*, const char*> stored[] = {{"Low Warning Percent", "7"}, {"Low Warning Time", "5"},
-                                                          {"Percent Inform", "0"},      {"Percent Inform Percent", "10"},
-                                                          {"AC Off", "0"},              {"AC On", "1"}};
-    for (const auto& [name, text] : stored) QCOMPARE(g.user(regkeys::ControlCenter, name), QString(text));
-    QVERIFY(g.main->Settings.ACon);
-    QVERIFY(g.boxes.shown.empty());
-
-    // The next opening reads the stored values afresh.
-    d = g.open();
-    QVERIFY(d);
-    QCOMPARE(d->txtLowWarningPercent->text(), QString("7"));
-    QVERIFY(d->chkACOn->isChecked());
+    QCOMPARE((QList<int>{s.LowWarningPercent, s.LowWarningTime, s.PercentInformPercent}), members);
+    QCOMPARE(s.PercentInform, typed[3] == "1");
+    QTEST(f.stored(), "stored");
+    QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
 }
 
-void ControlCenterTest::fractionAndOverflowAreSound() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningPercent, ".5");
-    Leave(d->txtLowWarningPercent);
-    QVERIFY(f.boxes.shown.empty());
-    Type(d->txtLowWarningTime, "2.5");  // two characters at most: "2."
-    QCOMPARE(d->txtLowWarningTime->text(), QString("2."));
-    d->chkPercentInform->click();
-    Type(d->txtPercentInform, "9E9");
-    // The access key takes the focus to the box (the field's check refuses it) and still
-    // switches informing off; then any text in the field passes Ok.
-    QTest::keyClick(d, Qt::Key_N, Qt::AltModifier);
-    QTRY_VERIFY(!d->chkPercentInform->isChecked());
-    QVERIFY(!d->txtPercentInform->isEnabled());
-    d->cmdFinish->click();
-    QVERIFY(f.closed());
-    QCOMPARE(f.boxes.texts(), QStringList{PercentInform});
-    QCOMPARE(int(f.main->Settings.LowWarningPercent), 0);  // halves go to the even neighbour
-    QCOMPARE(int(f.main->Settings.LowWarningTime), 2);
-    QCOMPARE(f.user(regkeys::ControlCenter, "Low Warning Percent"), QString(".5"));
-    QCOMPARE(f.user(regkeys::ControlCenter, "Low Warning Time"), QString("2"));
-    // Far beyond a 16-bit setting: stored as typed, held as 0 (what the next start reads).
-    QCOMPARE(f.user(regkeys::ControlCenter, "Percent Inform Percent"), QString("9000000000"));
-    QCOMPARE(int(f.main->Settings.PercentInformPercent), 0);
-
-    d = f.open();
-    QVERIFY(d);
-    // Both are out of the range the opening shows.
-    QCOMPARE(d->txtLowWarningPercent->text(), QString("10"));
-    QCOMPARE(d->txtPercentInform->text(), QString("10"));
-}
-
-void ControlCenterTest::enterRunsOkEscapeCancels() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningTime, "30");
-    QTest::keyClick(d->txtLowWarningTime, Qt::Key_Escape);
-    QVERIFY(f.closed());
-    QVERIFY(f.nothingStored());
-    QCOMPARE(int(f.main->Settings.LowWarningTime), 0);
-
-    d = f.open();
-    QVERIFY(d);
-    QCOMPARE(d->txtLowWarningTime->text(), QString("10"));
-    Type(d->txtLowWarningTime, "30");
-    QTest::keyClick(d->txtLowWarningTime, Qt::Key_Return);
-    QVERIFY(f.closed());
-    QCOMPARE(f.user(regkeys::ControlCenter, "Low Warning Time"), QString("30"));
-    QCOMPARE(int(f.main->Settings.LowWarningTime), 30);
-    QVERIFY(f.boxes.shown.empty());
-}
-
-// The toolkit delivers the focus change of a click before the click itself. A field whose
-// leave check refuses it keeps the focus and the click on Ok is dropped, so the user sees
-// one message, not two. Cancel takes the focus without a check: it can always close.
-void ControlCenterTest::clickingOkOrCancelOverABadField() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningPercent, "99");
-    QTest::mouseClick(d->cmdFinish, Qt::LeftButton);
+// A click takes the focus before it clicks. A refused field keeps the focus and the click
+// on Ok is dropped: one message, not two. Cancel takes the focus without a check, so it
+// can always close; Escape cancels too, and nothing is kept.
+void ControlCenterTest::keysAndClicks() {
+    Fixture f;
+    QVERIFY(f.open());
+    Type(f.d->txtLowWarningPercent, "99");
+    QTest::mouseClick(f.d->cmdFinish, Qt::LeftButton);
     QCoreApplication::processEvents();
-    QCOMPARE(f.boxes.texts(), QStringList{WarningLeave});
-    QVERIFY(WholeTextSelected(d->txtLowWarningPercent));
-    QVERIFY(!f.closed());
-    QVERIFY(f.nothingStored());
-
-    // A field whose check passes lets the click through.
-    Type(d->txtLowWarningPercent, "");
-    QTest::mouseClick(d->cmdFinish, Qt::LeftButton);
-    QCoreApplication::processEvents();
+    QCOMPARE(f.boxes.texts(), QStringList{Leave99});
+    QVERIFY(WholeTextSelected(f.d->txtLowWarningPercent));
+    Type(f.d->txtLowWarningPercent, "");  // emptied: becomes 10 as the click leaves it
+    f.d->chkACOn->click();
+    QTest::mouseClick(f.d->cmdFinish, Qt::LeftButton);
     QVERIFY(f.closed());
-    QCOMPARE(f.user(regkeys::ControlCenter, "Low Warning Percent"), QString("10"));
-    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+    QCOMPARE(f.stored(), (QStringList{"10", "10", "0", "10", "0", "1"}));
+    QVERIFY(f.main->Settings.ACon);
 
-    d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningTime, "0");
-    QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
-    QCoreApplication::processEvents();
-    QVERIFY(f.closed());
-    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
-    QCOMPARE(f.user(regkeys::ControlCenter, "Low Warning Time"), QString("10"));
-}
-
-void ControlCenterTest::accessKeysAndTypingLimits() {
-    SetupFixture f;
-    f.putUser(regkeys::ControlCenter, "Percent Inform", "1");
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    const std::pair<Qt::Key, QLineEdit*> keys[] = {
-        {Qt::Key_T, d->txtLowWarningTime}, {Qt::Key_F, d->txtPercentInform}, {Qt::Key_I, d->txtLowWarningPercent}};
-    for (const auto& [key, field] : keys) {
-        QTest::keyClick(d, key, Qt::AltModifier);
-        QVERIFY2(field->hasFocus(), qPrintable(field->objectName()));
+    for (bool escape : {false, true}) {
+        QVERIFY(f.open());
+        Type(f.d->txtLowWarningTime, "0");
+        f.d->chkACOn->click();
+        if (escape) QTest::keyClick(f.d->txtLowWarningTime, Qt::Key_Escape);
+        else QTest::mouseClick(f.d->cmdCancel, Qt::LeftButton);
+        QVERIFY(f.closed());
     }
-    const std::pair<QLineEdit*, QString> limits[] = {
-        {d->txtLowWarningPercent, "12"}, {d->txtLowWarningTime, "12"}, {d->txtPercentInform, "123"}};
-    for (const auto& [field, kept] : limits) {
-        Type(field, "12345");
-        QCOMPARE(field->text(), kept);
-    }
+    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+    QCOMPARE(f.stored(), (QStringList{"10", "10", "0", "10", "0", "1"}));
+    QVERIFY(f.main->Settings.ACon);
+
+    QVERIFY(f.open());
+    QTest::keyClick(f.d, Qt::Key_T, Qt::AltModifier);  // a label's access key: its field
+    QVERIFY(f.d->txtLowWarningTime->hasFocus());
+    Type(f.d->txtLowWarningTime, "123");
+    QCOMPARE(f.d->txtLowWarningTime->text(), QString("12"));
+    QCOMPARE(f.open(), f.d.data());  // opened again: the same dialog, as typed
+    QCOMPARE(f.d->txtLowWarningTime->text(), QString("12"));
 }
 
-void ControlCenterTest::openingTwiceKeepsTypedText() {
-    SetupFixture f;
-    frmSetup* d = f.open();
-    QVERIFY(d);
-    Type(d->txtLowWarningTime, "42");
-    QCOMPARE(f.open(), d);
-    QCOMPARE(d->txtLowWarningTime->text(), QString("42"));
-    QCOMPARE(f.main->findChildren<frmSetup*>().size(), 1);
+// Every caption is whole, and each field covers the blanks of its label, between the
+// words before it and the unit after it.
+void ControlCenterTest::sentencesReadAroundTheirFields() {
+    Fixture f;
+    QVERIFY(f.open());
+    QCOMPARE(CutTexts(f.d), QStringList());
+    for (int i = 0; i < 3; ++i) {
+        const QLabel* label = f.d->lblPrompt[i];
+        const QString caption = QString(label->text()).remove('&');
+        const QFontMetrics metrics = label->fontMetrics();
+        const int wordsEnd = label->x() + metrics.horizontalAdvance(caption.left(caption.indexOf("  ")));
+        const int unitStart = label->x() + metrics.horizontalAdvance(caption.left(caption.lastIndexOf(' ') + 1));
+        QVERIFY2(f.field(i)->x() >= wordsEnd - 1, qPrintable(caption));
+        QVERIFY2(f.field(i)->geometry().right() <= unitStart + 1, qPrintable(caption));
+    }
 }
 
 QTEST_MAIN(ControlCenterTest)
