@@ -19,5 +19,7 @@ public:
     void cmdOK_Click();
 
 private:
+    void keyPressEvent(QKeyEvent* event) override;
+
     frmMain& main_;
 };
