@@ -1,5 +1,9 @@
 #pragma once
 #include <QDialog>
+#include <QString>
+#include <memory>
+
+#include "windows/Launcher.h"
 
 class QLabel;
 class QPushButton;
@@ -27,6 +31,18 @@ public:
     void lblWebsite_Click();
     void lblEmail_Click();
 
+    // The web and mail lines launch through this launcher, with their temporary document
+    // in tempFolder (empty: the system's). Without a call, the platform's launcher.
+    void setLauncher(Launcher& launcher, const QString& tempFolder = {});
+
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+    Launcher& launcher();
+
     frmMain& main_;
+    std::unique_ptr<Launcher> ownLauncher_;
+    Launcher* launcher_ = nullptr;
+    QString tempFolder_;
+    bool unloaded_ = false;
 };
