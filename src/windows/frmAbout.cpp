@@ -1,19 +1,18 @@
 #include "windows/frmAbout.h"
 
 #include <QCursor>
-#include <algorithm>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 
 #include "shell/IconResources.h"
-#include "shell/frmMain.h"  // needs frmProgress complete, for its inline compactWindow()
-#include "windows/frmProgress.h"
+#include "shell/frmMain.h"
 #include "shell/modTopMostWindow.h"
-#include "windows/TwipsLayout.h"
 #include "windows/HandCursor.h"
+#include "windows/TwipsLayout.h"
 #include "windows/modInternet.h"
 
 namespace {

@@ -7,8 +7,7 @@
 
 #include "settings/modRegistry.h"
 #include "shell/IconResources.h"
-#include "shell/frmMain.h"  // needs frmProgress complete, for its inline compactWindow()
-#include "windows/frmProgress.h"
+#include "shell/frmMain.h"
 #include "shell/modTopMostWindow.h"
 #include "windows/TwipsLayout.h"
 
