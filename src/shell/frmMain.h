@@ -16,6 +16,7 @@
 #include "settings/modRegistry.h"
 #include "shell/MessageBoxes.h"
 #include "shell/SingleInstance.h"
+#include "windows/Launcher.h"
 
 class QAction;
 class QFrame;
@@ -34,6 +35,7 @@ struct ShellServices {
     Clock& clock;
     MessageBoxes& messageBoxes;
     SingleInstance& singleInstance;
+    Launcher& launcher;       // opens the default browser
     QString programFolder;    // where the running program file lies
     std::function<void()> endProgram;  // ends the program at once
 };
@@ -78,6 +80,7 @@ public:
     frmProgress* compactWindow() const;
     modRegistry& registry() { return services_.registry; }
     MessageBoxes& messageBoxes() { return services_.messageBoxes; }
+    Launcher& launcher() { return services_.launcher; }
 
     // The width of the main window's bar in twips, as the last refresh set it.
     float progressWidthTwips() const { return progressWidthTwips_; }

@@ -25,8 +25,10 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtMessageBoxes boxes;
     auto instance = MakeSingleInstance();
+    auto launcher = MakeLauncher();
 
-    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, QApplication::applicationDirPath(),
+    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher,
+                               QApplication::applicationDirPath(),
                                [] { QCoreApplication::exit(0); }});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
     if (!main.Form_Load()) return 0;

@@ -62,7 +62,7 @@ void HugText(QLabel* label) {
 }
 }  // namespace
 
-frmAbout::frmAbout(frmMain& main) : QDialog(&main), main_(main) {
+frmAbout::frmAbout(frmMain& main) : QDialog(&main), main_(main), launcher_(&main.launcher()) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -167,13 +167,7 @@ void frmAbout::setLauncher(Launcher& launcher, const QString& tempFolder) {
     tempFolder_ = tempFolder;
 }
 
-Launcher& frmAbout::launcher() {
-    if (!launcher_) {
-        ownLauncher_ = MakeLauncher();
-        launcher_ = ownLauncher_.get();
-    }
-    return *launcher_;
-}
+Launcher& frmAbout::launcher() { return *launcher_; }
 
 void frmAbout::lblWebsite_Click() {
     modInternet::OpenHomePage({this, launcher(), main_.messageBoxes(), tempFolder_});

@@ -32,7 +32,7 @@ public:
     void lblEmail_Click();
 
     // The web and mail lines launch through this launcher, with their temporary document
-    // in tempFolder (empty: the system's). Without a call, the platform's launcher.
+    // in tempFolder (empty: the system's). The main window's launcher until told otherwise.
     void setLauncher(Launcher& launcher, const QString& tempFolder = {});
 
 private:
@@ -41,8 +41,7 @@ private:
     Launcher& launcher();
 
     frmMain& main_;
-    std::unique_ptr<Launcher> ownLauncher_;
-    Launcher* launcher_ = nullptr;
+    Launcher* launcher_;
     QString tempFolder_;
     bool unloaded_ = false;
 };

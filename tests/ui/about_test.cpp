@@ -16,7 +16,6 @@ namespace {
 
 struct AboutFixture : ShellFixture {
     QPointer<frmAbout> dialog;
-    FakeLauncher launcher;
     QTemporaryDir temp;
 
     frmAbout* open() {

@@ -2,6 +2,7 @@
 #include <QString>
 #include <memory>
 
+#include "FakeLauncher.h"
 #include "FakeMessageBoxes.h"
 #include "settings/modRegistry.h"
 #include "shell/frmMain.h"
@@ -24,6 +25,7 @@ struct ShellFixture {
     FakeClock clock;
     FakeMessageBoxes boxes;
     FakeSingleInstance instance;
+    FakeLauncher launcher;
     int endCalls = 0;
     std::unique_ptr<frmMain> main;
 
@@ -37,7 +39,7 @@ struct ShellFixture {
         store.CloseKey(run);
     }
     frmMain& make() {
-        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance,
+        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance, launcher,
                                                        QStringLiteral("/opt/voltara"), [this] { ++endCalls; }});
         return *main;
     }
