@@ -30,11 +30,4 @@ TEST(NamedMutexInstance, FirstHoldsTheGuardUntilItEnds) {
     EXPECT_FALSE(next.AnotherCopyRuns());
 }
 
-TEST(NamedMutexInstance, OtherNamesDoNotMeet) {
-    NamedMutexInstance first(TestName() + ".a");
-    NamedMutexInstance second(TestName() + ".b");
-    EXPECT_FALSE(first.AnotherCopyRuns());
-    EXPECT_FALSE(second.AnotherCopyRuns());
-}
-
 }  // namespace

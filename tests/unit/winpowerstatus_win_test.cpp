@@ -52,12 +52,10 @@ TEST_P(Answers, ReadAsTheirWindowsConventions) {
 
 INSTANTIATE_TEST_SUITE_P(
     PowerStatus, Answers,
-    testing::Values(Raw{0, 2, 23, 4500, {0, 2, 23, 4500}},                  // on battery, low
-                    Raw{1, 9, 80, 0xFFFFFFFF, {1, 9, 80, -1}},              // charging, time unknown
-                    Raw{1, 128, 255, 0xFFFFFFFF, {1, 128, 255, -1}},        // no battery
-                    Raw{255, 255, 255, 0xFFFFFFFF, {255, 255, 255, -1}},    // nothing known
-                    Raw{0, 1, 100, 0x7FFFFFFF, {0, 1, 100, 0x7FFFFFFF}},    // the longest time there is
-                    Raw{0, 1, 100, 0x80000000, {0, 1, 100, -1}}));          // no time, not a negative one
+    testing::Values(Raw{0, 2, 23, 4500, {0, 2, 23, 4500}},                // on battery, low
+                    Raw{1, 128, 255, 0xFFFFFFFF, {1, 128, 255, -1}},      // no battery, time unknown
+                    Raw{0, 1, 100, 0x7FFFFFFF, {0, 1, 100, 0x7FFFFFFF}},  // the longest time there is
+                    Raw{0, 1, 100, 0x80000000, {0, 1, 100, -1}}));        // no time, not a negative one
 
 TEST(PowerStatus, FailedCallReadsAsUnknown) {
     WinPowerStatus status(&Fail);
