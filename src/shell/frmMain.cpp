@@ -356,7 +356,13 @@ void frmMain::Form_MouseMove(int message) {
 
 void frmMain::ShowPopupMenu() {
     // The chosen item's handler runs after the menu has closed.
-    QAction* chosen = mnuPopup->exec(QCursor::pos());
+    RunMenuItem(mnuPopup->exec(QCursor::pos()));
+}
+
+void frmMain::RunMenuItem(QAction* chosen) {
+    // The menu has already flipped a ticked item's mark; the handlers decide from the
+    // mark as it was when the user chose.
+    if (chosen && chosen->isCheckable()) chosen->setChecked(!chosen->isChecked());
     if (chosen == sbjExit) sbjExit_Click();
     else if (chosen == sbjControlCenter) sbjControlCenter_Click();
     else if (chosen == sbjCompact) sbjCompact_Click();

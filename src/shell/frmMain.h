@@ -101,6 +101,8 @@ public:
 
     // Opens the pop-up menu at the pointer and runs the chosen item after it closes.
     void ShowPopupMenu();
+    // Runs the handler of an item the menu returned (its mark already flipped by the menu).
+    void RunMenuItem(QAction* chosen);
 
     static constexpr int WM_LBUTTONDBLCLK = 0x203;
     static constexpr int WM_RBUTTONUP = 0x205;

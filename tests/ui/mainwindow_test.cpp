@@ -30,6 +30,7 @@ private Q_SLOTS:
     void startWithLoginWritesRunEntry();
     void startWithLoginWithoutRights();
     void alwaysOnTopSurvivesCompactRoundTrip();
+    void menuItemsWithMarksToggleOnce();
 };
 
 void MainWindowTest::firstStartUsesDefaults() {
@@ -301,6 +302,23 @@ void MainWindowTest::alwaysOnTopSurvivesCompactRoundTrip() {
     QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     m.sbjAlwaysOnTop_Click();
     QVERIFY(!m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void MainWindowTest::menuItemsWithMarksToggleOnce() {
+    ShellFixture f;
+    frmMain& m = f.load();
+    // As the pop-up menu does: the action flips its own mark before the handler runs.
+    for (QAction* item : {m.sbjStartWithWindows, m.sbjAlwaysOnTop}) {
+        item->trigger();
+        m.RunMenuItem(item);
+        QVERIFY(item->isChecked());
+    }
+    QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara") == "/opt/voltara/voltara");
+    QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    m.sbjCompact->trigger();
+    m.RunMenuItem(m.sbjCompact);
+    QVERIFY(m.sbjCompact->isChecked() && !m.sbjFull->isChecked());
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("1"));
 }
 
 QTEST_MAIN(MainWindowTest)
