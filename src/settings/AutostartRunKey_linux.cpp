@@ -109,7 +109,7 @@ bool AutostartRunKey::MayWrite() const { return privatefiles::MayWriteInto(folde
 reg::Status AutostartRunKey::Read(std::string& value) const {
     const auto read = privatefiles::ReadWhole(EntryFile());
     if (read.outcome == privatefiles::ReadOutcome::Missing) return reg::ERROR_FILE_NOT_FOUND;
-    if (read.outcome == privatefiles::ReadOutcome::Failed) return reg::ERROR_ACCESS_DENIED;
+    if (read.outcome != privatefiles::ReadOutcome::Ok) return reg::ERROR_ACCESS_DENIED;  // unreadable, or far too large
     value = ValueOfDesktopEntry(read.content);
     return reg::ERROR_SUCCESS;
 }

@@ -113,8 +113,14 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
     const reg::Status status = change(parsed.document, changed);
     if (status != reg::ERROR_SUCCESS || !changed) return status;
 
-    if (!parsed.wellFormed && !ContentIsBlank(read.content) && !privatefiles::KeepCopyAside(file, read.content))
+    if (read.outcome == privatefiles::ReadOutcome::TooLarge) {
+        // Far larger than any hive this program writes, so it was not read: it is kept
+        // whole under another name, without a copy, before a fresh file takes its place.
+        if (!privatefiles::SetAside(file)) return reg::ERROR_WRITE_FAULT;
+    } else if (!parsed.wellFormed && !ContentIsBlank(read.content) &&
+               !privatefiles::KeepCopyAside(file, read.content)) {
         return reg::ERROR_WRITE_FAULT;
+    }
     return privatefiles::ReplaceAtomically(file, parsed.document.Format(), 0600) ? reg::ERROR_SUCCESS
                                                                                  : reg::ERROR_WRITE_FAULT;
 }

@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <vector>
 
@@ -36,11 +38,37 @@ void SyncFolder(const fs::path& folder) {
 fs::path FolderOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
+
+constexpr int kAsideAttempts = 1000;
+
+// "<file>.corrupt-<local date>-<time>"; AsideName adds "-N" for the N-th attempt.
+std::string AsideBase(const fs::path& file) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    ::localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return file.string() + ".corrupt-" + stamp;
+}
+
+fs::path AsideName(const std::string& base, int attempt) {
+    return attempt == 0 ? fs::path(base) : fs::path(base + "-" + std::to_string(attempt));
+}
 }  // namespace
 
 ReadResult ReadWhole(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO put in the file's place cannot hold the reader up.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed, {}};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {ReadOutcome::Failed, {}};
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > MaxReadBytes) {
+        ::close(fd);
+        return {ReadOutcome::TooLarge, {}};
+    }
     std::string content;
     char buffer[65536];
     for (;;) {
@@ -51,6 +79,11 @@ ReadResult ReadWhole(const fs::path& file) {
             return {ReadOutcome::Failed, {}};
         }
         if (n == 0) break;
+        // The size said otherwise, or the file grew while it was read.
+        if (content.size() + static_cast<std::size_t>(n) > MaxReadBytes) {
+            ::close(fd);
+            return {ReadOutcome::TooLarge, {}};
+        }
         content.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
@@ -116,14 +149,9 @@ void RemoveStrayTemporaries(const fs::path& file) {
 }
 
 std::optional<fs::path> KeepCopyAside(const fs::path& file, std::string_view content) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    ::localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = file.string() + ".corrupt-" + stamp;
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const fs::path copy = attempt == 0 ? base : base + "-" + std::to_string(attempt);
+    const std::string base = AsideBase(file);
+    for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
+        const fs::path copy = AsideName(base, attempt);
         const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
@@ -140,8 +168,24 @@ std::optional<fs::path> KeepCopyAside(const fs::path& file, std::string_view con
     return std::nullopt;
 }
 
+std::optional<fs::path> SetAside(const fs::path& file) {
+    const std::string base = AsideBase(file);
+    for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
+        const fs::path aside = AsideName(base, attempt);
+        if (::link(file.c_str(), aside.c_str()) == 0 ||
+            (errno != EEXIST && ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)) {
+            SyncFolder(FolderOf(file));
+            return aside;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 ExclusiveLock::ExclusiveLock(const fs::path& lockFile) {
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    constexpr int kFlags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+    fd_ = ::open(lockFile.c_str(), kFlags, 0600);
+    if (fd_ < 0 && errno == ELOOP && ::unlink(lockFile.c_str()) == 0) fd_ = ::open(lockFile.c_str(), kFlags, 0600);
     if (fd_ < 0) return;
     while (::flock(fd_, LOCK_EX) != 0) {
         if (errno == EINTR) continue;

@@ -9,11 +9,14 @@
 // Small POSIX file helpers for stores that must never lose or tear what they hold.
 namespace privatefiles {
 
-enum class ReadOutcome { Ok, Missing, Failed };
+// Failed: something that is not a regular file (a folder, a FIFO, a device), or a read
+// error. TooLarge: more than MaxReadBytes; nothing of it is read.
+enum class ReadOutcome { Ok, Missing, Failed, TooLarge };
 struct ReadResult {
     ReadOutcome outcome;
     std::string content;
 };
+inline constexpr std::size_t MaxReadBytes = 1 << 20;
 ReadResult ReadWhole(const std::filesystem::path& file);
 
 // Creates the folder and any missing folder above it with the given mode; true when
@@ -36,9 +39,14 @@ void RemoveStrayTemporaries(const std::filesystem::path& file);
 // Writes the content to a new file named "<file>.corrupt-<local time>" (with "-N"
 // added when that exists). Returns its path, or nullopt when nothing could be written.
 std::optional<std::filesystem::path> KeepCopyAside(const std::filesystem::path& file, std::string_view content);
+// Gives the file itself that name too, without reading or copying it (a hard link, or a
+// rename where the file system has none). Returns the new name, or nullopt.
+std::optional<std::filesystem::path> SetAside(const std::filesystem::path& file);
 
 // An exclusive advisory lock (flock) on a lock file, held for the object's lifetime.
-// The lock file stays: removing it would let two writers lock two different files.
+// The lock file stays: removing it would let two writers lock two different files. A
+// symbolic link in its place is never followed (it could create or open a file
+// elsewhere); it is replaced by a lock file.
 class ExclusiveLock {
 public:
     explicit ExclusiveLock(const std::filesystem::path& lockFile);

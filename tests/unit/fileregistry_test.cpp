@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,11 +12,14 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <thread>
 
 #include "settings/FileRegistry_linux.h"
+#include "settings/PrivateFiles_linux.h"
 #include "settings/modRegistry.h"
+#include "support/FileFaults_linux.h"
 #include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"
 
@@ -141,11 +145,15 @@ TEST_F(FileRegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
                 << prefix << i;
 }
 
-TEST_F(FileRegistryTest, AWriterKilledMidWriteLeavesAWholeFile) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+TEST_F(FileRegistryTest, AWriterKilledAtAnyPointLeavesAWholeFile) {
     const std::string payload(3000, 'p');
-    for (int delayMs : {5, 20, 60}) {
-        const std::string prefix = "R" + std::to_string(delayMs) + "V";
+    std::mt19937 random(20261206);  // fixed, so a failing point can be found again
+    std::uniform_int_distribution<int> pause(0, 40000);
+    for (int round = 0; round < 16; ++round) {
+        fs::remove(cuFile());
+        registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+        const int delayUs = pause(random);
+        const std::string prefix = "R" + std::to_string(round) + "V";
         int started[2];
         ASSERT_EQ(::pipe(started), 0);
         const pid_t pid = ::fork();
@@ -161,12 +169,12 @@ TEST_F(FileRegistryTest, AWriterKilledMidWriteLeavesAWholeFile) {
         ASSERT_EQ(::read(started[0], &signal, 1), 1);
         ::close(started[0]);
         ::close(started[1]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
 
         const auto parsed = HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER");
-        ASSERT_TRUE(parsed.wellFormed) << "after " << delayMs << " ms";
+        ASSERT_TRUE(parsed.wellFormed) << "killed after " << delayUs << " us";
         // Whatever was renamed into place is complete: R..V0 to R..Vn with no gap.
         const auto names = parsed.document.ValueNames(kKey);
         const auto count = std::count_if(names.begin(), names.end(),
@@ -174,11 +182,12 @@ TEST_F(FileRegistryTest, AWriterKilledMidWriteLeavesAWholeFile) {
         EXPECT_GT(count, 0);
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)),
-                      RegistryDatum::Text(payload + std::to_string(i)));
+                      RegistryDatum::Text(payload + std::to_string(i)))
+                << "killed after " << delayUs << " us";
         // The next writer clears any temporary file the killed one left behind.
-        registry.SaveUserString(kKey, "After", delayMs);
+        registry.SaveUserString(kKey, "After", round);
         EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
-        EXPECT_EQ(registry.GetUserString(kKey, "After"), RegistryDatum::Text(std::to_string(delayMs)));
+        EXPECT_EQ(registry.GetUserString(kKey, "After"), RegistryDatum::Text(std::to_string(round)));
     }
 }
 
@@ -224,13 +233,146 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string("\x7F" "ELF\x02\x01\x01\n") + kReadable + std::string("\0\xff\xfe garbage", 12),
                     "Windows Registry Editor Version 5.00\n\n" + kReadable));
 
-TEST_F(FileRegistryTest, AFileThatCannotBeReadIsNeverReplaced) {
-    fs::create_directories(cuFile());  // a folder where the file should be
+// Something that is not a file stands where the file should be. Reading it must neither
+// block (a FIFO without a writer) nor run on for ever (a device), and nothing replaces it.
+enum class NotAFile { Folder, Fifo, LinkToEndlessDevice };
+
+class InTheFilesPlace : public FileRegistryTest, public testing::WithParamInterface<NotAFile> {};
+
+TEST_P(InTheFilesPlace, SomethingElseIsReadAsEmptyAndNeverReplaced) {
+    fs::create_directories(cuFile().parent_path());
+    switch (GetParam()) {
+        case NotAFile::Folder: fs::create_directory(cuFile()); break;
+        case NotAFile::Fifo: ASSERT_EQ(::mkfifo(cuFile().c_str(), 0600), 0); break;
+        case NotAFile::LinkToEndlessDevice: fs::create_symlink("/dev/zero", cuFile()); break;
+    }
+    const auto kind = fs::symlink_status(cuFile()).type();
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "AC On", "1");
-    EXPECT_TRUE(fs::is_directory(cuFile()));
+    EXPECT_EQ(fs::symlink_status(cuFile()).type(), kind);
     EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
+    EXPECT_EQ(backend->OpenHandles(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, InTheFilesPlace,
+                         testing::Values(NotAFile::Folder, NotAFile::Fifo, NotAFile::LinkToEndlessDevice));
+
+TEST_F(FileRegistryTest, LinksInTheStoresPlaceAreReplacedNeverWrittenThrough) {
+    // Someone else's files, which a link in the store's place points at: the hive file
+    // at a settings file, the lock file at a file that does not exist yet.
+    const fs::path theirs = dir.path() / "other" / "settings.reg";
+    const fs::path notYet = dir.path() / "other" / "created-by-a-lock";
+    const std::string theirContent =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"Low Warning Percent\"=\"15\"\n\n";
+    WriteFile(theirs, theirContent);
+    fs::permissions(theirs, fs::perms(0644));
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    }
+    fs::create_directories(cuFile().parent_path());
+    fs::create_symlink(theirs, cuFile());
+    fs::create_symlink(notYet, cuFile().string() + ".lock");
+
+    // Read through the link, as a settings file kept elsewhere would be...
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    // ...but a write puts a private file of our own in the link's place.
+    registry.SaveUserString(kKey, "AC On", "1");
+    EXPECT_EQ(ReadFile(theirs), theirContent);
+    EXPECT_FALSE(fs::exists(notYet));
+    EXPECT_EQ(fs::symlink_status(cuFile()).type(), fs::file_type::regular);
+    EXPECT_EQ(fs::symlink_status(cuFile().string() + ".lock").type(), fs::file_type::regular);
+    EXPECT_EQ(ModeOf(cuFile()), 0600u);
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
+}
+
+TEST_F(FileRegistryTest, AFileFarTooLargeToBeAHiveIsSetAsideWholeAndTheStoreStartsAfresh) {
+    std::string garbage(10 << 20, '\0');
+    std::mt19937 random(7);
+    for (char& c : garbage) c = static_cast<char>(random());
+    WriteFile(cuFile(), garbage);
+
+    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "AC On", "1");
+
+    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
+    EXPECT_LT(fs::file_size(cuFile()), 1000u);
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
+        if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) aside.push_back(e.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(ReadFile(aside.front()) == garbage);
+}
+
+TEST_F(FileRegistryTest, AReadOnlyFolderKeepsItsSettingsAndRefusesWritesQuietly) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "Low Warning Percent", "15");
+    const std::string before = ReadFile(cuFile());
+    ReadOnlyFolder readOnly(cuFile().parent_path());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
+
+    reg::KeyHandle key = 0;
+    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, kKey, 0x3F, &key), reg::ERROR_SUCCESS);
+    EXPECT_NE(registry.SetRegistryValue(key, "AC On", reg::REG_SZ, RegistryValue("1")), reg::ERROR_SUCCESS);
+    backend->CloseKey(key);
+    registry.SaveUserString(kKey, "Low Warning Percent", "20");
+    registry.CreateRegistryKey(regkeys::Window, reg::Hive::CurrentUser);
+
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
+    EXPECT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, regkeys::Window, 0x3F, &key), reg::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadFile(cuFile()), before);
+    EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(backend->OpenHandles(), 0);
+}
+
+// Two ways a write runs out of room: a small file system that is full (where this
+// process may mount one), and a file size limit, which fails a write the same way
+// (EFBIG instead of ENOSPC) and needs no privilege.
+enum class NoRoom { FullFileSystem, FileSizeLimit };
+
+class DiskFull : public FileRegistryTest, public testing::WithParamInterface<NoRoom> {};
+
+TEST_P(DiskFull, AWriteWithoutRoomLeavesTheOldFileWholeAndWorksOnceThereIsRoom) {
+    const std::string big(8000, 'b');
+    std::unique_ptr<SmallFileSystem> small;
+    if (GetParam() == NoRoom::FullFileSystem) {
+        small = std::make_unique<SmallFileSystem>(cuFile().parent_path(), "16k");
+        if (!small->Active()) GTEST_SKIP() << "cannot mount a file system here";
+    }
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "Low Warning Percent", "15");
+    const std::string before = ReadFile(cuFile());
+
+    if (GetParam() == NoRoom::FullFileSystem) {
+        ASSERT_TRUE(small->FillUp());
+        registry.SaveUserString(kKey, "Big", big);
+    } else {
+        const int failed = InChild([&] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{before.size() + 100, RLIM_INFINITY};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 90;
+            auto own = MakeBackend();
+            modRegistry mine(*own);
+            mine.SaveUserString(kKey, "Big", big);
+            return mine.GetUserString(kKey, "Low Warning Percent") == RegistryDatum::Text("15") ? 0 : 1;
+        });
+        ASSERT_EQ(failed, 0);
+    }
+    EXPECT_EQ(ReadFile(cuFile()), before);
+    EXPECT_TRUE(registry.GetUserString(kKey, "Big").IsEmpty());
+    auto files = FilesBeside();
+    std::erase(files, "filler");
+    EXPECT_EQ(files, (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+
+    if (small) fs::remove(cuFile().parent_path() / "filler");
+    registry.SaveUserString(kKey, "Big", big);
+    EXPECT_EQ(registry.GetUserString(kKey, "Big"), RegistryDatum::Text(big));
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, DiskFull, testing::Values(NoRoom::FullFileSystem, NoRoom::FileSizeLimit));
 
 TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFully) {
     modRegistry& r = registry;
