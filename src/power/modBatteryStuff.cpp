@@ -53,6 +53,8 @@ void CapCount(modRegistry& registry, std::int16_t count) {
     registry.SaveUserString(regkeys::TimeCalc, CountValue, static_cast<int>(CountAfterCap));
 }
 
+bool IsCharge(double percent) { return percent >= 0 && percent <= 100; }
+
 std::string TwoDigits(std::int64_t n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 }  // namespace
@@ -99,8 +101,13 @@ void RunSamplingStep(modBatteryStuff& estimator, PowerSource& power, const std::
                      const std::string& previousACText, double previousAwakeSeconds, Clock& clock,
                      std::optional<std::int32_t> previousLastUpdate) {
     const std::int16_t p = power.BatteryLifePercent();
-    const double fall = RoundHalfEven(LeadingNumber(previousStatusText) - p);
-    if (!(fall > 0 && fall <= std::numeric_limits<std::int16_t>::max())) return;
+    const double previous = LeadingNumber(previousStatusText);
+    // Only a fall between two real charges measures anything. A battery that vanished
+    // between two reads of one refresh leaves "255%" behind, and 255 is no charge: taken
+    // as one, it would teach the average a rate a hundred times too fast.
+    if (!IsCharge(previous) || !IsCharge(p)) return;
+    const double fall = RoundHalfEven(previous - p);
+    if (!(fall > 0)) return;
     if (previousACText == "On" || previousACText == "Charging") return;
 
     const double awakeSeconds = clock.AwakeSeconds() - previousAwakeSeconds;

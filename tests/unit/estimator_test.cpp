@@ -168,7 +168,14 @@ INSTANTIATE_TEST_SUITE_P(
                       // Asleep for an hour: the charge lost then says nothing about the rate.
                       S{"85%", "Off", 83, 60, 3600, true, Missing},
                       // Without the wall clock only the awake minute counts; a short gap is tolerated.
-                      S{"85%", "Off", 83, 60, 3600, false, "0.5"}, S{"85%", "Off", 83, 60, 20, true, "0.5"}));
+                      S{"85%", "Off", 83, 60, 3600, false, "0.5"}, S{"85%", "Off", 83, 60, 20, true, "0.5"},
+                      // The battery vanished between two reads of the previous refresh.
+                      S{"255%", "Off", 80, 90, 0, true, Missing},
+                      // The wall clock jumps while the machine stays awake: set back an hour
+                      // (the end of summer time), forward an hour, back a few seconds (a time
+                      // server's correction). Samples come from the awake clock or not at all.
+                      S{"85%", "Off", 83, 90, -3600, true, Missing}, S{"85%", "Off", 83, 90, 3600, true, Missing},
+                      S{"85%", "Off", 83, 90, -5, true, "0.75"}));
 
 }  // namespace
 
