@@ -69,7 +69,60 @@ TEST_F(SysfsPowerReaderTest, EveryValueReadsAfreshEvenWhenTheBatteryIsGone) {
 
     fs::remove(ClassFolder() / "BAT0");
     EXPECT_EQ(reader.ReadSupplies().size(), 1u);
+
+    // And back again, between two reads of one refresh.
+    EXPECT_EQ(reader.BatteryStatus(), 128);
+    Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "29"}});
+    EXPECT_EQ(reader.BatteryLifePercent(), 29);
+    EXPECT_EQ(reader.BatteryStatus(), 2);
 }
+
+struct GarbageCase {
+    const char* what;
+    std::map<std::string, std::string> battery;
+    std::map<std::string, std::string> adapter;  // none when empty
+    PowerStatus expected;
+};
+
+class GarbageAttributes : public SysfsPowerReaderTest, public ::testing::WithParamInterface<GarbageCase> {};
+
+// Whatever a broken driver or gauge writes, the four values stay within what their
+// readers know, and a value that makes no sense counts as unknown.
+TEST_P(GarbageAttributes, GiveUnknownValuesNeverNonsense) {
+    const auto& c = GetParam();
+    Device("BAT0", c.battery);
+    if (!c.adapter.empty()) Device("AC", c.adapter);
+    SysfsPowerReader reader(ClassFolder());
+    EXPECT_EQ(reader.ReadStatus(), c.expected) << c.what;
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Faults, GarbageAttributes,
+    ::testing::Values(
+        GarbageCase{"binary capacity",
+                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "\xff\xfe\0junk"s},
+                     {"energy_now", "30"}, {"energy_full", "60"}},
+                    {},
+                    {0, 0, 50, -1}},
+        GarbageCase{"numbers beyond 64 bits and negative energies",
+                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "99999999999999999999"},
+                     {"energy_now", "-1"}, {"energy_full", "18446744073709551616"},
+                     {"power_now", "-9223372036854775808"}},
+                    {},
+                    {0, 255, 255, -1}},
+        GarbageCase{"NUL bytes inside values",
+                    {{"type", "  Battery \n\n"}, {"status", "Discharging\0x"s}, {"capacity", "42\0"s}},
+                    {},
+                    {255, 255, 255, -1}},
+        GarbageCase{"an adapter that does not say whether it is online",
+                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}},
+                    {{"type", "Mains"}, {"online", "yes"}},
+                    {0, 1, 80, -1}},
+        GarbageCase{"an attribute longer than a page",
+                    {{"type", "Battery"}, {"status", "Full"}, {"capacity", std::string(5000, '9')}},
+                    {},
+                    {1, 255, 255, -1}}));
 
 TEST_F(SysfsPowerReaderTest, UnreadableAttributesAreAbsent) {
     fs::path battery = Device("BAT0", {{"type", "Battery"}, {"energy_now", "30"}, {"energy_full", "60"}});
