@@ -3,16 +3,19 @@
 // monitors; without it the test is skipped.
 #include <cstdio>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #ifdef VOLTARA_HAVE_UMOCKDEV
 #include <umockdev.h>
 
 #include "power/SysInfo.h"
 #include "power/SysfsPowerReader_linux.h"
+#include "support/ShellFixture.h"
 
 class SysInfoTest : public QObject {
     Q_OBJECT
@@ -86,6 +89,63 @@ private Q_SLOTS:
                                 .arg(spy.count()).arg(stormMs).arg(latePauses)));
     }
 
+    // The storm at the main window, about a thousand uevents a second with the plug put in
+    // half-way: the refreshes come folded, the one change is told in one box, events that
+    // arrive while it is up wait for it, and the window ends showing the last state.
+    void stormAtTheMainWindowFoldsRefreshesAndBoxes() {
+        Q_INIT_RESOURCE(voltara);
+        MemoryRegistry store;
+        store.PutText(reg::Hive::CurrentUser, regkeys::Setting, "Show Info", "No");
+        store.PutText(reg::Hive::CurrentUser, regkeys::ControlCenter, "AC On", "1");
+        store.PutText(reg::Hive::CurrentUser, regkeys::ControlCenter, "AC Off", "1");
+        modRegistry registry(store);
+        FakeClock clock;
+        FakeMessageBoxes boxes;
+        FakeSingleInstance instance;
+        FakeLauncher launcher;
+        frmMain m(ShellServices{registry, reader_, clock, boxes, instance, launcher, QStringLiteral("/opt/voltara"),
+                                [] {}});
+        QVERIFY(m.Form_Load());
+        QCOMPARE(m.lblDisplay[2]->text(), QString("Off"));
+        QSignalSpy runs(&m.sysInfo, &SysInfo::PowerStatusChanged);
+
+        QElapsedTimer storm, slice;
+        int latePauses = 0;
+        int i = 0;
+        auto send = [&] {
+            if (i == 500) {
+                umockdev_testbed_set_attribute(testbed_, adapter_, "online", "1");
+                umockdev_testbed_set_attribute(testbed_, battery_, "status", "Charging");
+            }
+            umockdev_testbed_uevent(testbed_, i % 2 ? adapter_ : battery_, "change");
+            if (i++ % 4 == 3) {
+                // Paced to about 1.3 ms an event, in slices short enough for umockdev's queue.
+                const qint64 due = qint64(i) * 13 / 10;
+                if (storm.elapsed() < due) QThread::msleep(static_cast<unsigned long>(due - storm.elapsed()));
+                if (slice.restart() >= 40) ++latePauses;
+                QCoreApplication::processEvents();
+            }
+        };
+        // The box's nested event loop: the storm goes on while it is up, and the user takes
+        // a moment to read it.
+        boxes.whileOpen = [&](const FakeMessageBoxes::Box&) {
+            while (i < 1000) send();
+            QTest::qWait(200);
+        };
+        storm.start();
+        slice.start();
+        while (i < 1000) send();
+        const qint64 stormMs = storm.elapsed();
+
+        QTRY_COMPARE_WITH_TIMEOUT(m.lblDisplay[2]->text(), QString("Charging"), 5000);
+        QTest::qWait(300);
+        QCOMPARE(boxes.texts(), QStringList{"AC Power is now On."});
+        QCOMPARE(boxes.maxOpen, 1);
+        QVERIFY2(runs.count() <= 1 + latePauses + stormMs / 1000,
+                 qPrintable(QStringLiteral("%1 refreshes for a storm of %2 ms with %3 late slices")
+                                .arg(runs.count()).arg(stormMs).arg(latePauses)));
+    }
+
     void otherSubsystemsAreNotPowerChanges() {
         SysInfo sysInfo(reader_);
         QVERIFY(sysInfo.StartMonitoring());
@@ -113,7 +173,7 @@ int main(int argc, char** argv) {
         std::fputs("SKIP: run under umockdev-wrapper\n", stderr);
         return 77;
     }
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     SysInfoTest test;
     return QTest::qExec(&test, argc, argv);
 }
