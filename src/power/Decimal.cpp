@@ -117,7 +117,6 @@ public:
             if (a.w_[i] != b.w_[i]) return a.w_[i] <=> b.w_[i];
         return std::strong_ordering::equal;
     }
-    friend bool operator==(const Wide&, const Wide&) = default;
 
 private:
     std::array<std::uint32_t, Limbs> w_{};
