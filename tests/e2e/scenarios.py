@@ -5,7 +5,7 @@ import signal
 import time
 from pathlib import Path
 
-from harness import SCREEN, Session, check, stays, step, wait_for
+from harness import SCREEN, Failure, Session, check, stays, step, wait_for
 
 DATA = Path(__file__).resolve().parent / 'data'
 THINKPAD = DATA / 'thinkpad-45N1153-discharging-with-mouse.umockdev'  # 68 %, 3:0:12, on battery
@@ -72,6 +72,13 @@ class Voltara:
                 return w
         return None
 
+    def welcome(self):
+        """The welcome dialog, if it is on the screen."""
+        for w in self.windows():
+            if 'Welcome to Voltara' in self.a11y.label_texts(w):
+                return w
+        return None
+
     def texts(self):
         window = self.main_window()
         check(window is not None, 'the main window is not on the screen')
@@ -104,6 +111,17 @@ class Voltara:
 
     def no_box_for(self, seconds=QUIET):
         stays('a message box appeared', lambda: [t for _, t in self.message_boxes()], seconds)
+
+    def believes_true_place(self, window):
+        """Whether the program's idea of where a window is (as AT-SPI tells it) is where
+        the X server shows it; what it stores, and where clicks land for those who use
+        AT-SPI, depend on it."""
+        shown = self.s.geometry(self.s.x_window_of(self.pid, window))
+        try:
+            wait_for('the program to know where its window is', lambda: self.a11y.extents(window) == shown, 1.0)
+        except Failure:
+            return False
+        return True
 
     def frame(self, window):
         """(x, y, width, height) of the window as the user sees it: with the frame."""
@@ -181,12 +199,11 @@ def twips(pixels):
 def first_start(s):
     step('a first start: no settings at all')
     v = Voltara(s)
-    welcome = wait_for('the welcome dialog',
-                       lambda: [w for w in v.windows() if 'Welcome to Voltara' in s.a11y.label_texts(w)])[0]
+    welcome = wait_for('the welcome dialog', v.welcome)
     s.screenshot('first-start-welcome', v.frame(welcome))
     x, y, w, h = v.frame(welcome)
     s.expect(abs(x + w / 2 - SCREEN[0] / 2) <= 1 and abs(y + h / 2 - SCREEN[1] / 2) <= 1,
-          f'the welcome dialog is not centred on the screen: {w}x{h} at {x},{y}')
+             f'the welcome dialog is not centred on the screen: {w}x{h} at {x},{y}')
     step('behind it the main window, filled from the faked battery, and the icon in the tray')
     v.wait_texts(('68%', '3:0:12', 'Off'))
     v.tray_icon()
@@ -200,16 +217,23 @@ def first_start(s):
     s.expect((x, y) == (0, 0), f'the main window stands at {x},{y}, not in the top-left corner')
     s.expect(h == FULL_OUTER_HEIGHT, f'the main window is {h} px high with its frame, not {FULL_OUTER_HEIGHT}')
     s.expect(not v.checked('Always On Top') and not v.checked('Start with Windows') and v.checked('Full'),
-          'a first start ticks other options than the full display')
+             'a first start ticks other options than the full display')
     v.exit_via_menu()
     s.expect(v.stored_place() == ('0', '0'), f'the main window\'s place was stored as {v.stored_place()}')
 
     step('the next start shows no welcome dialog and the main window in the same place')
     v = start_main(s)
     s.expect(v.frame(v.main_window())[:2] == (0, 0), 'the main window moved between two starts')
-    stays('the welcome dialog came again',
-          lambda: [w for w in v.windows() if 'Welcome to Voltara' in s.a11y.label_texts(w)], 0.5)
+    stays('the welcome dialog came again', v.welcome, 0.5)
     v.exit_via_menu()
+
+    step('the desktop session ends while the welcome dialog is open')
+    s.seed_registry({})
+    v = Voltara(s)
+    wait_for('the welcome dialog', v.welcome)
+    v.app.proc.send_signal(signal.SIGTERM)
+    v.ended()
+    s.expect(s.stored('Setting', 'Show Info') is None, 'a welcome dialog closed by the session end stored "Show Info"')
 
 
 @scenario(THINKPAD)
@@ -346,7 +370,7 @@ def display_modes(s):
     items = v.menu_items(menu)
     s.key('Escape')
     s.expect([n for n, _ in items] == [n for n in MENU if n != 'Always On Top'],
-          f'the compact display\'s menu reads {items}')
+             f'the compact display\'s menu reads {items}')
     s.expect(dict(items)['Compact'] and not dict(items)['Full'], f'the ticks are {items}')
 
     step('the strip follows the battery: half the charge, half the bar')
@@ -365,9 +389,9 @@ def display_modes(s):
     check(v.strip() is None, 'the strip stays in full display')
     s.expect(v.frame(main)[:2] == place, f'the main window came back at {v.frame(main)[:2]}, not {place}')
     s.expect(v.frame(main)[3] == FULL_OUTER_HEIGHT,
-          f'the main window is {v.frame(main)[3]} px high with its frame, not {FULL_OUTER_HEIGHT}')
+             f'the main window is {v.frame(main)[3]} px high with its frame, not {FULL_OUTER_HEIGHT}')
     s.expect(v.stored_place('CompactX', 'CompactY') == (twips(moved[0]), twips(moved[1])),
-          f'the strip\'s place was stored as {v.stored_place("CompactX", "CompactY")}')
+             f'the strip\'s place was stored as {v.stored_place("CompactX", "CompactY")}')
     s.expect(s.stored('Window', 'Display') == '0', 'full display is not stored')
 
     step('Compact again, then Exit: the next start is compact, in the same places')
@@ -380,10 +404,14 @@ def display_modes(s):
     v = Voltara(s)
     strip = wait_for('the compact strip', v.strip)
     s.expect(v.frame(strip)[:2] == moved[:2], f'after a restart the strip is at {v.frame(strip)[:2]}')
+    s.expect(v.believes_true_place(strip), f'after a restart the strip shows at {v.frame(strip)[:2]}, '
+             f'the program believes it is at {s.a11y.extents(strip)[:2]}')
     check(v.main_window() is None, 'after a restart in compact display the main window shows')
     v.choose('Full')
     main = wait_for('the main window', v.main_window)
     s.expect(v.frame(main)[:2] == place, f'after a restart the main window is at {v.frame(main)[:2]}, not {place}')
+    s.expect(v.stored_place('CompactX', 'CompactY') == (twips(moved[0]), twips(moved[1])),
+             f'the strip at {moved} was stored as {v.stored_place("CompactX", "CompactY")} after a restart')
     v.exit_via_menu()
 
 
@@ -445,7 +473,7 @@ def exit_paths(s):
     v.ended()
     s.expect(v.stored_place() == (twips(120), twips(90)), f'the main window\'s place became {v.stored_place()}')
     s.expect(v.stored_place('CompactX', 'CompactY') == (twips(200), twips(100)),
-          f'the strip\'s place became {v.stored_place("CompactX", "CompactY")}')
+             f'the strip\'s place became {v.stored_place("CompactX", "CompactY")}')
 
 
 @scenario(THINKPAD)
@@ -496,7 +524,7 @@ def control_center(s):
     s.click_element(s.a11y.find(dialog, 'push button', 'Ok'))
     wait_for('the Control Center to close', lambda: not s.a11y.showing(dialog))
     s.expect(s.stored('Control Center', 'Low Warning Percent') == '70',
-          f'"Low Warning Percent" stored as {s.stored("Control Center", "Low Warning Percent")!r}')
+             f'"Low Warning Percent" stored as {s.stored("Control Center", "Low Warning Percent")!r}')
     s.power.uevent('BAT0')
     v.close_box(v.wait_box('Remaining battery is lower than 70%. '
                            'It is suggested that you start charging the battery immediately.'))
