@@ -301,12 +301,15 @@ void frmMain::Progress() {
     progressWidthTwips_ = BarWidth(static_cast<float>(ContainerWidthTwips), c.barPercent);
     SetBarWidth(picContainer, picProgress, progressWidthTwips_);
 
-    // 4. Tray icon and tooltip; a number without an icon leaves both as they were.
-    const QIcon small = LoadIconResource(c.iconNumber);
-    if (!small.isNull()) modSystemTray::ModifyTrayIcon(*tray_, small, status);
+    // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
+    // unchanged pair is not sent again: the notification area would repaint for nothing.
+    const QIcon small = CachedIcon(c.iconNumber);
+    if (!small.isNull() && (small.cacheKey() != tray_->icon().cacheKey() ||
+                            tray_->toolTip() != modSystemTray::CutTip(status)))
+        modSystemTray::ModifyTrayIcon(*tray_, small, status);
 
     // 5. Status image.
-    const QIcon large = c.iconNumber ? LoadIconResource(c.iconNumber - 1) : QIcon();
+    const QIcon large = c.iconNumber ? CachedIcon(c.iconNumber - 1) : QIcon();
     if (!large.isNull()) {
         ImgStatus->setPixmap(large.pixmap(32, 32));
         ImgStatus->resize(32, 32);
@@ -339,6 +342,12 @@ void frmMain::Progress() {
     sysInfo.Tag = QString::number(c.iconNumber);
     LastUpdate = static_cast<std::int32_t>(RoundHalfEven(services_.clock.SecondsSinceMidnight()));
     lastUpdateAwake_ = services_.clock.AwakeSeconds();
+}
+
+const QIcon& frmMain::CachedIcon(int number) {
+    auto it = icons_.find(number);
+    if (it == icons_.end()) it = icons_.insert(number, LoadIconResource(number));
+    return *it;
 }
 
 void frmMain::Form_MouseMove(int message) {

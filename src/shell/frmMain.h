@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QIcon>
 #include <QPointer>
 #include <QString>
@@ -121,11 +122,15 @@ private:
     void ShowWelcome();
     void RunPowerEvent();
     void placeTwips(QWidget* w, double left, double top, double width, double height);
+    const QIcon& CachedIcon(int number);
 
     ShellServices services_;
     modBatteryStuff estimator_;
     QSystemTrayIcon* tray_ = nullptr;
     QIcon windowIcon_;
+    // Each icon is parsed from its SVG once and keeps its cache key. A fresh QIcon per
+    // refresh would be parsed again and add new renderings to Qt's pixmap cache each time.
+    QHash<int, QIcon> icons_;
     QPointer<frmProgress> progress_;
     QPointer<frmSetup> setup_;
     QPointer<frmAbout> about_;
