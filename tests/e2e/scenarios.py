@@ -112,6 +112,20 @@ class Voltara:
     def no_box_for(self, seconds=QUIET):
         stays('a message box appeared', lambda: [t for _, t in self.message_boxes()], seconds)
 
+    def unnamed(self, window):
+        """Elements of a window that a user reads or works but that have no accessible
+        name: a screen reader has nothing to say for them. A window needs a name too,
+        a pop-up menu only for its items."""
+        roles = ('push button', 'check box', 'radio button', 'text', 'menu item', 'image', 'link', 'combo box')
+        nodes = [n for n in self.a11y.descendants(window) if self.a11y.role(n) in roles and self.a11y.showing(n)]
+        if self.a11y.role(window) != 'popup menu':
+            nodes.append(window)
+        return [(self.a11y.role(n), self.a11y.extents(n)) for n in nodes if not n.name]
+
+    def expect_named(self, window, what):
+        missing = self.unnamed(window)
+        self.s.expect(not missing, f'elements of the {what} without an accessible name: {missing}')
+
     def believes_true_place(self, window):
         """Whether the program's idea of where a window is (as AT-SPI tells it) is where
         the X server shows it; what it stores, and where clicks land for those who use
@@ -201,6 +215,7 @@ def first_start(s):
     v = Voltara(s)
     welcome = wait_for('the welcome dialog', v.welcome)
     s.screenshot('first-start-welcome', v.frame(welcome))
+    v.expect_named(welcome, 'welcome dialog')
     x, y, w, h = v.frame(welcome)
     s.expect(abs(x + w / 2 - SCREEN[0] / 2) <= 1 and abs(y + h / 2 - SCREEN[1] / 2) <= 1,
              f'the welcome dialog is not centred on the screen: {w}x{h} at {x},{y}')
@@ -213,6 +228,7 @@ def first_start(s):
     s.expect({'Window', 'Control Center', 'Time Calc'} <= set(s.registry()), f'keys missing: {s.registry()}')
     main = v.main_window()
     s.screenshot('main-window', v.frame(main))
+    v.expect_named(main, 'main window')
     x, y, w, h = v.frame(main)
     s.expect((x, y) == (0, 0), f'the main window stands at {x},{y}, not in the top-left corner')
     s.expect(h == FULL_OUTER_HEIGHT, f'the main window is {h} px high with its frame, not {FULL_OUTER_HEIGHT}')
@@ -293,6 +309,7 @@ def mains_messages(s):
         if on:
             box = v.wait_box('AC Power is now Off.')
             s.screenshot('message-ac-off', v.frame(box))
+            v.expect_named(box, 'message box')
             v.close_box(box)
         # 2.713 Ah at the 11.4 V design voltage, drawn at 1.3565 A and 12.651 V: 6488 s.
         v.wait_texts(('94%', '1:48:8', 'Off'))
@@ -365,8 +382,10 @@ def display_modes(s):
     check(v.main_window() is None, 'the main window stays on the screen in compact display')
     s.expect(s.stored('Window', 'Display') == '1', 'compact display is not stored')
     s.screenshot('compact-strip', v.frame(strip))
+    v.expect_named(strip, 'compact strip')
     menu, window = v.open_menu()
     s.screenshot('menu-compact', s.geometry(window))
+    v.expect_named(menu, 'pop-up menu')
     items = v.menu_items(menu)
     s.key('Escape')
     s.expect([n for n, _ in items] == [n for n in MENU if n != 'Always On Top'],
@@ -505,9 +524,7 @@ def control_center(s):
     v.choose('Control Center')
     dialog = wait_for('the Control Center', lambda: [w for w in v.windows() if w.name == 'Control Center'])[0]
     s.screenshot('control-center', v.frame(dialog))
-    fields = [f for f in s.a11y.find_all(dialog, 'text') if s.a11y.showing(f)]
-    unnamed = [s.a11y.extents(f) for f in fields if not f.name]
-    s.expect(not unnamed, f'text fields without an accessible name at {unnamed}')
+    v.expect_named(dialog, 'Control Center')
     percent = s.a11y.find(dialog, 'text', re.compile(r'.*battery power is less than', re.I))
 
     step('99 % is refused when the field is left')
@@ -528,4 +545,12 @@ def control_center(s):
     s.power.uevent('BAT0')
     v.close_box(v.wait_box('Remaining battery is lower than 70%. '
                            'It is suggested that you start charging the battery immediately.'))
+
+    step('the About dialog, looked at and closed')
+    v.choose('About')
+    about = wait_for('the About dialog', lambda: [w for w in v.windows() if w.name == 'About Voltara'])[0]
+    s.screenshot('about', v.frame(about))
+    v.expect_named(about, 'About dialog')
+    s.click_element(s.a11y.find(about, 'push button', 'OK'))
+    wait_for('the About dialog to close', lambda: not s.a11y.showing(about))
     v.exit_via_menu()
