@@ -206,8 +206,17 @@ class Accessible:
         return found[0]
 
     def extents(self, node):
+        """Where the program believes an element is on the screen."""
         e = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
         return e.x, e.y, e.width, e.height
+
+    def top_level(self, node):
+        """The window an element lies in."""
+        while True:
+            parent = node.parent
+            if parent is None or self.role(parent) == 'application':
+                return node
+            node = parent
 
     def label_texts(self, root):
         return [n.name for n in self.find_all(root, 'label') if self.showing(n)]
@@ -532,9 +541,19 @@ class Session:
         self.x('xdotool', 'mousemove', str(x), str(y), 'click', '--repeat', str(repeat),
                '--delay', '80', str(button))
 
-    def click_element(self, node, button=1, repeat=1):
+    def on_screen(self, node):
+        """(x, y, width, height) of an element where the user sees it: its place in its
+        window, from AT-SPI, in the window the X server shows (the program's own idea of
+        where its window is may be wrong)."""
+        top = self.a11y.top_level(node)
+        wx, wy, _, _ = self.geometry(self.x_window_of(node.get_application().get_process_id(), top))
+        tx, ty, _, _ = self.a11y.extents(top)
         x, y, w, h = self.a11y.extents(node)
         check(w > 0 and h > 0, f'{node.name!r} has no place on the screen')
+        return wx + x - tx, wy + y - ty, w, h
+
+    def click_element(self, node, button=1, repeat=1):
+        x, y, w, h = self.on_screen(node)
         self.click(x + w // 2, y + h // 2, button, repeat)
 
     def key(self, *keys):

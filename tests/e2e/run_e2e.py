@@ -6,7 +6,7 @@ Usage: run_e2e.py --app build/voltara [--out DIR] [--list] [SCENARIO ...]
 Runs the named scenarios (all without names), each in a process of its own under
 umockdev-wrapper with a desktop of its own, and prints PASS or FAIL for each. Exit status:
 0 all passed, 1 something failed, 77 a tool is missing (CTest reports the test skipped).
-Screenshots and logs go to --out, one folder per scenario.
+Screenshots and logs go to --out (e2e-out beside the program), one folder per scenario.
 Environment: VOLTARA_E2E_TIMEOUT, seconds any single wait may take (default 10);
 VOLTARA_E2E_APP_PREFIX, a command to run the program under ("gdb -batch -ex run -ex bt --args").
 """
@@ -57,12 +57,13 @@ def run_child(name, app, out):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('--app', default='build/voltara', help='the voltara program to test')
-    parser.add_argument('--out', default='e2e-out', help='folder for screenshots and logs')
+    parser.add_argument('--out', help='folder for screenshots and logs (default: e2e-out beside the program)')
     parser.add_argument('--list', action='store_true', help='list the scenarios and exit')
     parser.add_argument('--child', help=argparse.SUPPRESS)
     parser.add_argument('scenarios', nargs='*')
     args = parser.parse_args()
-    app, out = Path(args.app).resolve(), Path(args.out).resolve()
+    app = Path(args.app).resolve()
+    out = Path(args.out).resolve() if args.out else app.parent / 'e2e-out'
 
     if args.child:
         sys.path.insert(0, str(HERE))

@@ -451,7 +451,7 @@ def drag(v, window, node, dx, dy, moves=True):
     place = lambda: s.geometry(frame)[:2]  # noqa: E731
     start = place()
     target = (start[0] + dx, start[1] + dy) if moves else start
-    x, y, w, h = s.a11y.extents(node)
+    x, y, w, h = s.on_screen(node)
     x, y = x + w // 2, y + h // 2
     s.x('xdotool', 'mousemove', str(x), str(y), 'mousedown', '1')
     for i in range(1, 11):
@@ -485,6 +485,8 @@ def exit_paths(s):
     v = Voltara(s)
     strip = wait_for('the compact strip', v.strip)
     s.expect(v.frame(strip)[:2] == (200, 100), f'the strip opened at {v.frame(strip)[:2]}, not 200,100')
+    s.expect(v.believes_true_place(strip), f'the strip shows at {v.frame(strip)[:2]}, '
+             f'the program believes it is at {s.a11y.extents(strip)[:2]}')
     drag(v, strip, s.a11y.find(strip, name='Charge bar'), 300, 400)
     icon = s.a11y.find(strip, 'image', 'Status icon')
     drag(v, strip, icon, 50, 50, moves=False)
