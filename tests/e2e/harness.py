@@ -304,8 +304,10 @@ class Session:
         try:
             self._start_x()
             self._start_bus()
-            self._start_window_manager()
+            # The panel first: a window manager that is still starting can miss a new
+            # panel (it then stays unmapped), while it always takes on those it finds.
             self._start_tray()
+            self._start_window_manager()
             self.power = FakePowerSupplies(self.device_files)
             os.environ['DISPLAY'] = self.env['DISPLAY']
             os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.env['DBUS_SESSION_BUS_ADDRESS']
@@ -380,6 +382,8 @@ class Session:
         self._spawn('openbox', ['openbox', '--sm-disable'])
         wait_for('openbox to manage the screen',
                  lambda: 'window id' in self.x('xprop', '-root', '_NET_SUPPORTING_WM_CHECK', check=False))
+        wait_for('openbox to take on the panel', lambda: self.frame_of(self.panel) != self.panel
+                 and self.panel in self.x('xdotool', 'search', '--onlyvisible', '--name', '^panel$', check=False))
 
     def _start_tray(self):
         self._spawn('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',

@@ -190,6 +190,9 @@ class Voltara:
 
     def ended(self):
         rc = self.app.wait_exit()
+        if rc < 0:
+            raise Failure(f'voltara crashed: {signal.Signals(-rc).name} '
+                          '(VOLTARA_E2E_APP_PREFIX="gdb -batch -ex run -ex bt --args" shows where)')
         check(rc == 0, f'voltara ended with exit status {rc}')
         check(not self.s.tray_icons(), 'the icon stayed in the notification area')
 
