@@ -80,11 +80,17 @@ def wait_for(what, probe, timeout=None):
 
 
 def stays(what, probe, seconds):
-    """Fails as soon as probe returns something true within the given time."""
+    """Fails as soon as probe returns something true within the given time (a probe that
+    raises, as windows come and go, has seen nothing)."""
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         pump()
-        value = probe()
+        try:
+            value = probe()
+        except Failure:
+            raise
+        except Exception:  # noqa: BLE001 - see the docstring
+            value = None
         if value:
             raise Failure(f'{what}: {value!r}')
         time.sleep(0.05)
@@ -180,9 +186,6 @@ class Accessible:
     def checked(self, node):
         return node.getState().contains(self.pyatspi.STATE_CHECKED)
 
-    def enabled(self, node):
-        return node.getState().contains(self.pyatspi.STATE_ENABLED)
-
     def windows(self, pid):
         """The program's top-level windows that are on the screen."""
         app = self.application(pid)
@@ -251,8 +254,7 @@ class Accessible:
 class App:
     """One running copy of the program."""
 
-    def __init__(self, session, proc, log_path):
-        self.session = session
+    def __init__(self, proc, log_path):
         self.proc = proc
         self.pid = proc.pid
         self.log_path = log_path
@@ -336,12 +338,10 @@ class Session:
             print('PROBLEM:', message, flush=True)
             self.problems.append(message)
 
-    def _spawn(self, what, argv, env=None, pass_fds=(), log=True):
-        log_file = open(self.out / f'{what}.log', 'ab') if log else subprocess.DEVNULL
-        proc = subprocess.Popen(argv, env=env or self.env, pass_fds=pass_fds, stdin=subprocess.DEVNULL,
-                                stdout=log_file, stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
-        if log:
-            log_file.close()
+    def _spawn(self, what, argv, pass_fds=()):
+        with open(self.out / f'{what}.log', 'ab') as log:
+            proc = subprocess.Popen(argv, env=self.env, pass_fds=pass_fds, stdin=subprocess.DEVNULL, stdout=log,
+                                    stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
         self.procs.append((what, proc))
         return proc
 
@@ -448,18 +448,17 @@ class Session:
 
     # --- the program
 
-    def start_app(self, extra_env=None):
+    def start_app(self):
         env = dict(self.env, QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
                    XDG_CONFIG_HOME=str(self.config_home), XDG_CONFIG_DIRS=str(self.config_dir),
                    LD_PRELOAD='libumockdev-preload.so.0', UMOCKDEV_DIR=self.power.root)
-        env.update(extra_env or {})
         log_path = self.out / f'app-{len(self.apps) + 1}.log'
         with open(log_path, 'wb') as log:
             # VOLTARA_E2E_APP_PREFIX runs the program under a tool: "gdb -batch -ex run -ex bt --args".
             prefix = shlex.split(os.environ.get('VOLTARA_E2E_APP_PREFIX', ''))
             proc = subprocess.Popen(prefix + [str(self.app_path)], env=env, stdin=subprocess.DEVNULL, stdout=log,
                                     stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
-        app = App(self, proc, log_path)
+        app = App(proc, log_path)
         self.apps.append(app)
         if prefix:
             app.pid = wait_for('the program under ' + prefix[0], lambda: self._descendant_running(proc.pid))

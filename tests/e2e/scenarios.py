@@ -47,10 +47,10 @@ def thinkpad_at(percent):
 class Voltara:
     """One running copy of the program, seen and driven as its user does."""
 
-    def __init__(self, session, extra_env=None):
+    def __init__(self, session):
         self.s = session
         self.a11y = session.a11y
-        self.app = session.start_app(extra_env)
+        self.app = session.start_app()
         self.pid = self.app.pid
 
     # --- what is on the screen
@@ -164,10 +164,10 @@ class Voltara:
         """[(name, checked)] of the items on the screen, separators as ('', False)."""
         return [(i.name, self.a11y.checked(i)) for i in menu if i is not None and self.a11y.showing(i)]
 
-    def choose(self, item, screenshot=None):
-        menu, window = self.open_menu()
-        if screenshot:
-            self.s.screenshot(screenshot, self.s.geometry(window))
+    def choose(self, item):
+        self.click_item(*self.open_menu(), item)
+
+    def click_item(self, menu, window, item):
         entry = [i for i in menu if i.name == item and self.a11y.showing(i)]
         check(entry, f'no item {item!r} in the menu {self.menu_items(menu)}')
         self.s.click_element(entry[0])
@@ -200,8 +200,8 @@ class Voltara:
         return self.s.stored('Window', x_name), self.s.stored('Window', y_name)
 
 
-def start_main(session, extra_env=None):
-    v = Voltara(session, extra_env)
+def start_main(session):
+    v = Voltara(session)
     wait_for('the main window', v.main_window)
     return v
 
@@ -378,8 +378,13 @@ def display_modes(s):
     step('the user moves the main window')
     place = move_window(v, main, 300, 200)
 
-    step('Compact: the strip in the top-left corner, the main window hidden')
-    v.choose('Compact', screenshot='menu-full')
+    step('the menu in full display; Compact: the strip in the top-left corner, the main window hidden')
+    menu, window = v.open_menu()
+    s.screenshot('menu-full', s.geometry(window))
+    items = v.menu_items(menu)
+    s.expect([n for n, _ in items] == MENU, f'the menu reads {items}')
+    s.expect([n for n, ticked in items if ticked] == ['Full'], f'the ticks are {items}')
+    v.click_item(menu, window, 'Compact')
     strip = wait_for('the compact strip', v.strip)
     s.expect(v.frame(strip) == (0, 0, *STRIP_SIZE), f'the strip is at {v.frame(strip)}')
     check(v.main_window() is None, 'the main window stays on the screen in compact display')
@@ -393,7 +398,7 @@ def display_modes(s):
     s.key('Escape')
     s.expect([n for n, _ in items] == [n for n in MENU if n != 'Always On Top'],
              f'the compact display\'s menu reads {items}')
-    s.expect(dict(items)['Compact'] and not dict(items)['Full'], f'the ticks are {items}')
+    s.expect([n for n, ticked in items if ticked] == ['Compact'], f'the ticks are {items}')
 
     step('the strip follows the battery: half the charge, half the bar')
     full_bar = s.a11y.extents(s.a11y.find(strip, name='Charge bar'))[2]
