@@ -95,9 +95,11 @@ void MainWindowTest::garbageSettingsCountAsMissing() {
     ShellFixture f;
     f.putUser(regkeys::Window, "X", "left");
     f.putUser(regkeys::Window, "Display", "compact please");
+    f.putUser(regkeys::Window, "Y", "32212254720");  // 2^31 pixels
     f.putUser(regkeys::ControlCenter, "Low Warning Percent", "99999");
     frmMain& m = f.load();
     QCOMPARE(m.pos().x(), 0);
+    QVERIFY(m.pos().y() > 0);  // far off the screen, as stored, but not wrapped round
     QVERIFY(m.sbjFull->isChecked());
     QCOMPARE(int(m.Settings.LowWarningPercent), 0);
 }
