@@ -32,7 +32,7 @@ std::string ReplaceAll(std::string s, std::string_view from, std::string_view to
     return s;
 }
 
-// The escapes of the specification's string type, applied to every value.
+// The escapes of the Desktop Entry Specification's string type, applied to every value.
 std::string EscapeString(std::string_view s) {
     std::string out;
     for (char c : s) {
