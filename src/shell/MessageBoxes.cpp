@@ -1,5 +1,6 @@
 #include "shell/MessageBoxes.h"
 
+#include <QLabel>
 #include <QMessageBox>
 
 void QtMessageBoxes::Show(QWidget* owner, const QString& title, const QString& text, Icon icon,
@@ -8,6 +9,9 @@ void QtMessageBoxes::Show(QWidget* owner, const QString& title, const QString& t
                     QMessageBox::Ok, owner);
     if (setForeground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setAccessibleName(title);
+    // The icon is a picture; screen readers say what kind of message it marks.
+    for (QLabel* label : box.findChildren<QLabel*>())
+        if (!label->pixmap().isNull()) label->setAccessibleName(icon == Icon::Information ? "Information" : "Warning");
     if (setForeground) {
         box.show();
         box.raise();

@@ -16,6 +16,7 @@
 #include "shell/IconResources.h"
 #include "shell/ProgressBar.h"
 #include "shell/Twips.h"
+#include "shell/WindowPlace.h"
 #include "shell/modSystemTray.h"
 #include "shell/modTopMostWindow.h"
 #include "settings/frmSetup.h"
@@ -51,7 +52,10 @@ frmMain::frmMain(ShellServices services)
     BuildMenu();
 
     tray_ = new QSystemTrayIcon(this);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    // Queued: the notification area reports a click while it still handles the icon's own
+    // mouse press, and Exit removes the icon under it.
+    connect(
+        tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // The notification area tells what happened over the icon; turn it into the
         // mouse message the icon would send.
         switch (reason) {
@@ -59,7 +63,13 @@ frmMain::frmMain(ShellServices services)
             case QSystemTrayIcon::DoubleClick: Form_MouseMove(WM_LBUTTONDBLCLK); break;
             default: break;
         }
-    });
+        },
+        Qt::QueuedConnection);
+
+    place_ = new WindowPlace(this);
+    place_->frameChanged = [this] {
+        if (sbjFull->isChecked()) ApplyFullHeight();
+    };
 
     timRefresh.setInterval(RefreshIntervalMs);
     connect(&timRefresh, &QTimer::timeout, this, &frmMain::timRefresh_Timer);
@@ -184,8 +194,8 @@ bool frmMain::Form_Load() {
     reg.CreateRegistryKey(regkeys::TimeCalc, reg::Hive::CurrentUser);
 
     // 3. Position, as stored, unchecked against the screen.
-    move(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "X")), this),
-         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "Y")), this));
+    place_->Place(QPoint(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "X")), this),
+                         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "Y")), this)));
 
     // 4. Tray icon; shows the main window.
     modSystemTray::AddTrayIcon(*this, *tray_, windowIcon_, QString::fromLatin1(Title));
@@ -237,8 +247,9 @@ void frmMain::Form_Unload() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     QCoreApplication::processEvents();
-    reg.SaveUserString(regkeys::Window, "X", static_cast<float>(twips::FromPixelsX(pos().x(), this)));
-    reg.SaveUserString(regkeys::Window, "Y", static_cast<float>(twips::FromPixelsY(pos().y(), this)));
+    const QPoint frame = place_->FramePosition();
+    reg.SaveUserString(regkeys::Window, "X", static_cast<float>(twips::FromPixelsX(frame.x(), this)));
+    reg.SaveUserString(regkeys::Window, "Y", static_cast<float>(twips::FromPixelsY(frame.y(), this)));
     reg.SaveUserString(regkeys::Window, "Always On Top", sbjAlwaysOnTop->isChecked());
     services_.endProgram();
 }

@@ -28,6 +28,7 @@ class QSystemTrayIcon;
 class frmProgress;
 class frmSetup;
 class frmAbout;
+class WindowPlace;
 
 // What the main window needs from the outside world, passed in so tests can fake it.
 struct ShellServices {
@@ -128,6 +129,7 @@ private:
     modBatteryStuff estimator_;
     QSystemTrayIcon* tray_ = nullptr;
     QIcon windowIcon_;
+    WindowPlace* place_ = nullptr;
     // Each icon is parsed from its SVG once and keeps its cache key. A fresh QIcon per
     // refresh would be parsed again and add new renderings to Qt's pixmap cache each time.
     QHash<int, QIcon> icons_;

@@ -13,10 +13,12 @@
 #include "shell/IconResources.h"
 #include "shell/ProgressBar.h"
 #include "shell/Twips.h"
+#include "shell/WindowPlace.h"
 #include "shell/frmMain.h"
 #include "shell/modTopMostWindow.h"
 
-frmProgress::frmProgress(frmMain& main) : QWidget(nullptr), main_(main) {
+frmProgress::frmProgress(frmMain& main)
+    : QWidget(nullptr), main_(main), place_(new WindowPlace(this)) {
     setObjectName(QStringLiteral("frmProgress"));
     setAttribute(Qt::WA_DeleteOnClose);
     // A tool window has no taskbar button.
@@ -57,8 +59,8 @@ frmProgress::frmProgress(frmMain& main) : QWidget(nullptr), main_(main) {
 void frmProgress::Form_Load() {
     modRegistry& reg = main_.registry();
     // A stored position that is not a number counts as 0.
-    move(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "CompactX")), this),
-         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "CompactY")), this));
+    place_->Place(QPoint(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "CompactX")), this),
+                         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "CompactY")), this)));
     modTopMostWindow::SetTopMost(this, true);
     ShowBar(main_.progressWidthTwips());
     const auto tip = [this] {
@@ -84,8 +86,9 @@ void frmProgress::Form_Unload() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     QCoreApplication::processEvents();
-    reg.SaveUserString(regkeys::Window, "CompactX", static_cast<float>(twips::FromPixelsX(pos().x(), this)));
-    reg.SaveUserString(regkeys::Window, "CompactY", static_cast<float>(twips::FromPixelsY(pos().y(), this)));
+    const QPoint place = place_->FramePosition();
+    reg.SaveUserString(regkeys::Window, "CompactX", static_cast<float>(twips::FromPixelsX(place.x(), this)));
+    reg.SaveUserString(regkeys::Window, "CompactY", static_cast<float>(twips::FromPixelsY(place.y(), this)));
     modTopMostWindow::SetTopMost(this, false);
     modTopMostWindow::SetForegroundWindow(&main_);
 }
@@ -132,7 +135,8 @@ bool frmProgress::eventFilter(QObject* watched, QEvent* event) {
             imgIcon_DblClick();
             return true;
         }
-        return false;
+        // The icon does not drag: its press must not reach the window's own handler.
+        return event->type() == QEvent::MouseButtonPress;
     }
     // The track and the bar drag like the window's own background.
     if (event->type() == QEvent::MouseButtonPress)

@@ -6,6 +6,7 @@
 class QFrame;
 class QLabel;
 class frmMain;
+class WindowPlace;
 
 // The compact display: a borderless strip above all windows with the status icon and
 // the charge bar. Dragging it anywhere but on the icon moves it; a double click on the
@@ -38,6 +39,7 @@ protected:
 
 private:
     frmMain& main_;
+    WindowPlace* place_;
     // Where a drag grabbed the window, when the window system cannot move it itself.
     QPoint grab_;
     bool manualDrag_ = false;
