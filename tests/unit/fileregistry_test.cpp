@@ -63,11 +63,19 @@ protected:
     std::unique_ptr<FileRegistry> MakeBackend() const {
         return std::make_unique<FileRegistry>(cuFile(), lmFile(), autostart());
     }
+    // The store and its lock, and nothing left behind beside them.
+    static inline const std::vector<fs::path> kJustTheStore{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"};
     std::vector<fs::path> FilesBeside() const {
         std::vector<fs::path> files;
         for (const auto& e : fs::directory_iterator(cuFile().parent_path())) files.push_back(e.path().filename());
         std::sort(files.begin(), files.end());
         return files;
+    }
+    std::vector<fs::path> SetAside() const {
+        std::vector<fs::path> copies;
+        for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
+            if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) copies.push_back(e.path());
+        return copies;
     }
 
     TempDir dir;
@@ -77,6 +85,10 @@ protected:
 
 TEST_F(FileRegistryTest, WritesAPrivateFileInTheEditorsFormatKeepingNameSpelling) {
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    // What a killed writer left behind is never read, and the next write clears it.
+    WriteFile(cuFile().parent_path() / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd",
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"Stray\"=\"1\"\n");
+    EXPECT_TRUE(registry.GetUserString(kKey, "Stray").IsEmpty());
     registry.SaveUserString(kKey, "AC On", "1");
     registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "Ac On", "0");
     EXPECT_EQ(ReadFile(cuFile()),
@@ -89,7 +101,7 @@ TEST_F(FileRegistryTest, WritesAPrivateFileInTheEditorsFormatKeepingNameSpelling
     EXPECT_EQ(ModeOf(cuFile()), 0600u);
     EXPECT_EQ(ModeOf(cuFile().parent_path()), 0700u);
     EXPECT_EQ(ModeOf(cuFile().parent_path().parent_path()), 0700u);
-    EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(FilesBeside(), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
 }
 
@@ -186,52 +198,61 @@ TEST_F(FileRegistryTest, AWriterKilledAtAnyPointLeavesAWholeFile) {
                 << "killed after " << delayUs << " us";
         // The next writer clears any temporary file the killed one left behind.
         registry.SaveUserString(kKey, "After", round);
-        EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+        EXPECT_EQ(FilesBeside(), kJustTheStore);
         EXPECT_EQ(registry.GetUserString(kKey, "After"), RegistryDatum::Text(std::to_string(round)));
     }
 }
 
-TEST_F(FileRegistryTest, AStrayTemporaryFileIsNeverRead) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "AC Off", "1");
-    const fs::path stray = cuFile().parent_path() / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd";
-    WriteFile(stray, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Ce");
-    EXPECT_EQ(registry.GetUserString(kKey, "AC Off"), RegistryDatum::Text("1"));
-    registry.SaveUserString(kKey, "AC On", "1");
-    EXPECT_FALSE(fs::exists(stray));
-    EXPECT_EQ(registry.GetUserString(kKey, "AC Off"), RegistryDatum::Text("1"));
-}
+struct Damage {
+    const char* label;
+    std::string content;
+    bool readable;  // holds "Low Warning Percent"="15", which must survive
+};
 
-class CorruptFile : public FileRegistryTest, public testing::WithParamInterface<std::string> {};
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.label; }
+
+class CorruptFile : public FileRegistryTest, public testing::WithParamInterface<Damage> {};
 
 TEST_P(CorruptFile, IsKeptAsideAndWhatCouldBeReadGoesOn) {
-    const std::string damaged = GetParam();
-    WriteFile(cuFile(), damaged);
-    // The readable part is there before any write.
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    const Damage& c = GetParam();
+    const RegistryDatum fifteen = c.readable ? RegistryDatum::Text("15") : RegistryDatum();
+    WriteFile(cuFile(), c.content);
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), fifteen);
 
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "AC On", "1");
     registry.SaveUserString(kKey, "AC Off", "1");
 
-    std::vector<fs::path> copies;
-    for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
-        if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) copies.push_back(e.path());
+    const auto copies = SetAside();
     ASSERT_EQ(copies.size(), 1u);
-    EXPECT_EQ(ReadFile(copies.front()), damaged);
-    EXPECT_EQ(ModeOf(copies.front()), 0600u);
+    EXPECT_TRUE(ReadFile(copies.front()) == c.content);
+    if (c.readable) {
+        EXPECT_EQ(ModeOf(copies.front()), 0600u);  // a copy; the huge one is moved aside as it was
+    }
     EXPECT_TRUE(HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER").wellFormed);
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
+    EXPECT_LT(fs::file_size(cuFile()), 1000u);
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), fifteen);
     EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
 }
 
 const std::string kReadable =
     "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n\"Low Warning Percent\"=\"15\"\n";
+
+std::string TenMegabytesOfNoise() {
+    std::string noise(10 << 20, '\0');
+    std::mt19937 random(7);
+    for (char& c : noise) c = static_cast<char>(random());
+    return noise;
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Damage, CorruptFile,
-    testing::Values("REGEDIT4\n\n" + kReadable + "\"Low Warning Time\"=\"1",
-                    std::string("\x7F" "ELF\x02\x01\x01\n") + kReadable + std::string("\0\xff\xfe garbage", 12),
-                    "Windows Registry Editor Version 5.00\n\n" + kReadable));
+    Faults, CorruptFile,
+    testing::Values(Damage{"cutShort", "REGEDIT4\n\n" + kReadable + "\"Low Warning Time\"=\"1", true},
+                    Damage{"binary", std::string("\x7F" "ELF\x02\x01\x01\n") + kReadable +
+                                         std::string("\0\xff\xfe garbage", 12), true},
+                    Damage{"otherHeader", "Windows Registry Editor Version 5.00\n\n" + kReadable, true},
+                    Damage{"tenMegabytesOfNoise", TenMegabytesOfNoise(), false}),
+    [](const testing::TestParamInfo<Damage>& info) { return info.param.label; });
 
 // Something that is not a file stands where the file should be. Reading it must neither
 // block (a FIFO without a writer) nor run on for ever (a device), and nothing replaces it.
@@ -286,25 +307,6 @@ TEST_F(FileRegistryTest, LinksInTheStoresPlaceAreReplacedNeverWrittenThrough) {
     EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
 }
 
-TEST_F(FileRegistryTest, AFileFarTooLargeToBeAHiveIsSetAsideWholeAndTheStoreStartsAfresh) {
-    std::string garbage(10 << 20, '\0');
-    std::mt19937 random(7);
-    for (char& c : garbage) c = static_cast<char>(random());
-    WriteFile(cuFile(), garbage);
-
-    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "AC On", "1");
-
-    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
-    EXPECT_LT(fs::file_size(cuFile()), 1000u);
-    std::vector<fs::path> aside;
-    for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
-        if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) aside.push_back(e.path());
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_TRUE(ReadFile(aside.front()) == garbage);
-}
-
 TEST_F(FileRegistryTest, AReadOnlyFolderKeepsItsSettingsAndRefusesWritesQuietly) {
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "Low Warning Percent", "15");
@@ -323,7 +325,7 @@ TEST_F(FileRegistryTest, AReadOnlyFolderKeepsItsSettingsAndRefusesWritesQuietly)
     EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
     EXPECT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, regkeys::Window, 0x3F, &key), reg::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ReadFile(cuFile()), before);
-    EXPECT_EQ(FilesBeside(), (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(FilesBeside(), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
 }
 
@@ -364,7 +366,7 @@ TEST_P(DiskFull, AWriteWithoutRoomLeavesTheOldFileWholeAndWorksOnceThereIsRoom) 
     EXPECT_TRUE(registry.GetUserString(kKey, "Big").IsEmpty());
     auto files = FilesBeside();
     std::erase(files, "filler");
-    EXPECT_EQ(files, (std::vector<fs::path>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(files, kJustTheStore);
 
     if (small) fs::remove(cuFile().parent_path() / "filler");
     registry.SaveUserString(kKey, "Big", big);
