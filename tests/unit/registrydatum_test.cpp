@@ -106,16 +106,12 @@ TEST(RegistryValue, TextFormReadsBackToTheSameNumber) {
     }
 }
 
-TEST(RegistryValue, DwordForms) {
-    EXPECT_EQ(RegistryValue(25).DwordForm(), 25);
-    EXPECT_EQ(RegistryValue(2.5).DwordForm(), 2);
-    EXPECT_EQ(RegistryValue(-3.5f).DwordForm(), -4);
-    EXPECT_EQ(RegistryValue(true).DwordForm(), -1);
-    EXPECT_EQ(RegistryValue(false).DwordForm(), 0);
-    EXPECT_EQ(RegistryValue("31,5").DwordForm(), 32);
-    EXPECT_EQ(RegistryValue("abc").DwordForm(), 0);
-    EXPECT_EQ(RegistryValue(1e12).DwordForm(), 2147483647);
-    EXPECT_EQ(RegistryValue(-1e12).DwordForm(), -2147483647 - 1);
+TEST(RegistryValue, DwordFormsRoundHalfToEvenAndSaturate) {
+    const std::pair<RegistryValue, std::int32_t> cases[] = {
+        {RegistryValue(25), 25},   {RegistryValue(2.5), 2},     {RegistryValue(-3.5f), -4},
+        {RegistryValue(true), -1}, {RegistryValue(false), 0},   {RegistryValue("31,5"), 32},
+        {RegistryValue("abc"), 0}, {RegistryValue(1e12), 2147483647}, {RegistryValue(-1e12), -2147483647 - 1}};
+    for (const auto& [value, dword] : cases) EXPECT_EQ(value.DwordForm(), dword) << value.TextForm('.');
 }
 
 }  // namespace
