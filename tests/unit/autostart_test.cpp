@@ -34,7 +34,7 @@ protected:
     modRegistry registry{backend};
 };
 
-TEST_F(RunEntry, SwitchedOnIsADesktopEntryThatStartsTheProgram) {
+TEST_F(RunEntry, OnIsADesktopEntryThatStartsTheProgramOffAHiddenOne) {
     EXPECT_TRUE(registry.GetMachineString(regkeys::Run, "Voltara").IsEmpty());
     registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
     EXPECT_EQ(ReadFile(entry()),
@@ -45,10 +45,8 @@ TEST_F(RunEntry, SwitchedOnIsADesktopEntryThatStartsTheProgram) {
     ASSERT_EQ(::stat(autostart().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
     EXPECT_EQ(registry.GetMachineString(regkeys::Run, "voltara"), RegistryDatum::Text("/opt/Volt App/voltara"));
-}
 
-TEST_F(RunEntry, SwitchedOffIsAHiddenEntryHoldingTheEmptyText) {
-    registry.SaveMachineString(regkeys::Run, "Voltara", "/usr/bin/voltara");
+    // Switched off: a hidden entry, read as the empty text.
     registry.SaveMachineString(regkeys::Run, "Voltara", "");
     EXPECT_EQ(ReadFile(entry()), "[Desktop Entry]\nType=Application\nName=Voltara\nHidden=true\n");
     const RegistryDatum datum = registry.GetMachineString(regkeys::Run, "Voltara");
