@@ -1,5 +1,7 @@
 #pragma once
+#include <QPointer>
 #include <QString>
+#include <QTest>
 #include <memory>
 
 #include "FakeLauncher.h"
@@ -28,6 +30,9 @@ struct ShellFixture {
     FakeLauncher launcher;
     int endCalls = 0;
     std::unique_ptr<frmMain> main;
+    // A test may put its own settings or power source in place before make().
+    modRegistry* settings = &registry;
+    PowerSource* source = &power;
 
     ShellFixture() {
         Q_INIT_RESOURCE(voltara);
@@ -39,7 +44,7 @@ struct ShellFixture {
         store.CloseKey(run);
     }
     frmMain& make() {
-        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance, launcher,
+        main = std::make_unique<frmMain>(ShellServices{*settings, *source, clock, boxes, instance, launcher,
                                                        QStringLiteral("/opt/voltara"), [this] { ++endCalls; }});
         return *main;
     }
@@ -55,4 +60,19 @@ struct ShellFixture {
         store.PutText(reg::Hive::CurrentUser, key, name, text);
     }
     QString label(int i) const { return main->lblDisplay[i]->text(); }
+
+    // Opens one of the main window's dialogs from its menu handler; null unless it comes up active.
+    template <typename Dialog>
+    Dialog* open(void (frmMain::*handler)()) {
+        if (!main) load();
+        (main.get()->*handler)();
+        Dialog* d = main->findChild<Dialog*>();
+        return d && QTest::qWaitForWindowActive(d) ? d : nullptr;
+    }
+    // Whether a closed window is gone, once deferred deletions have run.
+    template <typename W>
+    static bool gone(const QPointer<W>& w) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return w.isNull();
+    }
 };
