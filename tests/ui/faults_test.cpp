@@ -3,12 +3,11 @@
 // stored, and learns nothing false.
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "settings/FileRegistry_linux.h"
 #include "settings/frmSetup.h"
@@ -20,9 +19,7 @@ namespace {
 
 std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // A battery pulled right after its status has been read: every later read of the same
@@ -41,32 +38,11 @@ public:
     }
 };
 
-// The main window over the given registry and power source, with the other fakes.
-struct Shell {
-    Shell(modRegistry& r, PowerSource& p) : registry(r), power(p) {}
-    modRegistry& registry;
-    PowerSource& power;
-    FakeClock clock;
-    FakeMessageBoxes boxes;
-    FakeSingleInstance instance;
-    FakeLauncher launcher;
-    int endCalls = 0;
-    std::unique_ptr<frmMain> main;
-
-    frmMain& load() {
-        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance, launcher,
-                                                       QStringLiteral("/opt/voltara"), [this] { ++endCalls; }});
-        main->Form_Load();
-        return *main;
-    }
-};
-
 }  // namespace
 
 class FaultsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { Q_INIT_RESOURCE(voltara); }
     void readOnlySettingsFolder();
     void batteryPulledMidRefresh();
 };
@@ -76,23 +52,25 @@ void FaultsTest::readOnlySettingsFolder() {
     const auto cu = dir.path() / "config" / "voltara" / "HKEY_CURRENT_USER.reg";
     FileRegistry files(cu, dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg", dir.path() / "xdg" / "autostart");
     modRegistry registry(files);
-    for (const char* key : {regkeys::Window, regkeys::ControlCenter, regkeys::TimeCalc, regkeys::Setting})
+    const char* const seeded[][3] = {{regkeys::Window, "X", "1500"},
+                                     {regkeys::Window, "Y", "3000"},
+                                     {regkeys::ControlCenter, "Low Warning Percent", "20"},
+                                     {regkeys::ControlCenter, "AC Off", "1"},
+                                     {regkeys::TimeCalc, "Data", "1.5"},
+                                     {regkeys::TimeCalc, "Count", "2"},
+                                     {regkeys::Setting, "Show Info", "No"}};
+    for (const auto& [key, name, value] : seeded) {
         registry.CreateRegistryKey(key, reg::Hive::CurrentUser);
-    registry.SaveUserString(regkeys::Window, "X", "1500");
-    registry.SaveUserString(regkeys::Window, "Y", "3000");
-    registry.SaveUserString(regkeys::ControlCenter, "Low Warning Percent", "20");
-    registry.SaveUserString(regkeys::ControlCenter, "AC Off", "1");
-    registry.SaveUserString(regkeys::TimeCalc, "Data", "1.5");
-    registry.SaveUserString(regkeys::TimeCalc, "Count", "2");
-    registry.SaveUserString(regkeys::Setting, "Show Info", "No");
+        registry.SaveUserString(key, name, value);
+    }
     const std::string before = ReadFile(cu);
     ReadOnlyFolder readOnly(cu.parent_path());
     if (!readOnly.Active()) QSKIP("cannot make a folder read-only here");
 
-    FakePowerSource power;
-    power.ac = 1;
-    power.percent = 80;
-    Shell s(registry, power);
+    ShellFixture s;
+    s.settings = &registry;
+    s.power.ac = 1;
+    s.power.percent = 80;
     frmMain& m = s.load();
     QCOMPARE(m.pos(), QPoint(100, 200));
     QCOMPARE(int(m.Settings.LowWarningPercent), 20);
@@ -101,15 +79,14 @@ void FaultsTest::readOnlySettingsFolder() {
     // Everything that stores something, each failing quietly.
     m.sbjCompact_Click();
     m.sbjFull_Click();
-    power.ac = 0;
+    s.power.ac = 0;
     s.clock.advanceMinutes(1);
     m.sysInfo_PowerStatusChanged();
-    power.percent = 78;
+    s.power.percent = 78;
     s.clock.advanceMinutes(1);
     m.sysInfo_PowerStatusChanged();
-    QCOMPARE(m.lblDisplay[1]->text(), QString("1:57"));  // the stored average, 1.5 a point
-    m.sbjControlCenter_Click();
-    QPointer<frmSetup> setup = m.findChild<frmSetup*>();
+    QCOMPARE(s.label(1), QString("1:57"));  // the stored average, 1.5 a point
+    frmSetup* setup = s.open<frmSetup>(&frmMain::sbjControlCenter_Click);
     QVERIFY(setup);
     setup->txtLowWarningPercent->setText("30");
     setup->cmdFinish->click();
@@ -123,33 +100,31 @@ void FaultsTest::readOnlySettingsFolder() {
 }
 
 void FaultsTest::batteryPulledMidRefresh() {
-    MemoryRegistry store;
-    store.PutText(reg::Hive::CurrentUser, regkeys::Setting, "Show Info", "No");
-    modRegistry registry(store);
+    ShellFixture s;
     VanishingBattery power;
     power.percent = 85;
-    Shell s(registry, power);
+    s.source = &power;
     frmMain& m = s.load();
-    QCOMPARE(m.lblDisplay[0]->text(), QString("85%"));
+    QCOMPARE(s.label(0), QString("85%"));
 
     s.clock.advanceMinutes(1);
     power.pullAfterNextStatusRead = true;
     m.sysInfo_PowerStatusChanged();
-    QCOMPARE(m.lblDisplay[0]->text(), QString("255%"));  // present when asked, gone for the charge
+    QCOMPARE(s.label(0), QString("255%"));  // present when asked, gone for the charge
 
     // Back at 84 %: the 255 left behind is no charge, so no fall of 171 points is learned.
     power.status = 1;
     power.percent = 84;
     s.clock.advanceMinutes(1);
     m.sysInfo_PowerStatusChanged();
-    QCOMPARE(m.lblDisplay[0]->text(), QString("84%"));
-    QCOMPARE(store.TextOf(reg::Hive::CurrentUser, regkeys::TimeCalc, "Data"), std::string("<missing>"));
+    QCOMPARE(s.label(0), QString("84%"));
+    QCOMPARE(s.user(regkeys::TimeCalc, "Data"), QString("<missing>"));
 
     power.percent = 82;
     s.clock.advanceMinutes(1);
     m.sysInfo_PowerStatusChanged();
-    QCOMPARE(QString::fromStdString(store.TextOf(reg::Hive::CurrentUser, regkeys::TimeCalc, "Data")), QString("0.5"));
-    QCOMPARE(m.lblDisplay[1]->text(), QString("0:41"));
+    QCOMPARE(s.user(regkeys::TimeCalc, "Data"), QString("0.5"));
+    QCOMPARE(s.label(1), QString("0:41"));
     QVERIFY(s.boxes.shown.empty());
     QCOMPARE(s.endCalls, 0);
 }
