@@ -27,9 +27,8 @@ private Q_SLOTS:
     void estimateFollowsObservedDrops();
     void compactAndFullSwitchAndStore();
     void compactPositionStoredOnlyBySwitchToFull();
-    void startWithLoginWritesRunEntry();
-    void startWithLoginWithoutRights();
-    void alwaysOnTopSurvivesCompactRoundTrip();
+    void startWithLogin_data();
+    void startWithLogin();
     void menuItemsWithMarksToggleOnce();
 };
 
@@ -68,14 +67,12 @@ void MainWindowTest::secondCopyShowsOnlyTheGuardMessage() {
 
 void MainWindowTest::storedSettingsAreLoaded() {
     ShellFixture f;
-    f.putUser(regkeys::Window, "X", "1500");
-    f.putUser(regkeys::Window, "Y", "3000");
-    f.putUser(regkeys::Window, "Always On Top", "True");
-    f.putUser(regkeys::ControlCenter, "Low Warning Percent", "20");
-    f.putUser(regkeys::ControlCenter, "Low Warning Time", "15");
-    f.putUser(regkeys::ControlCenter, "Percent Inform", "1");
-    f.putUser(regkeys::ControlCenter, "Percent Inform Percent", "80");
-    f.putUser(regkeys::ControlCenter, "ac on", "1");
+    const char* const stored[][3] = {
+        {regkeys::Window, "X", "1500"}, {regkeys::Window, "Y", "3000"}, {regkeys::Window, "Always On Top", "True"},
+        {regkeys::ControlCenter, "Low Warning Percent", "20"}, {regkeys::ControlCenter, "Low Warning Time", "15"},
+        {regkeys::ControlCenter, "Percent Inform", "1"}, {regkeys::ControlCenter, "Percent Inform Percent", "80"},
+        {regkeys::ControlCenter, "ac on", "1"}};
+    for (const auto& [key, name, value] : stored) f.putUser(key, name, value);
     f.store.PutRaw(Hive::CurrentUser, regkeys::ControlCenter, "AC Off", {reg::REG_DWORD, {1, 0, 0, 0}});
     f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
     frmMain& m = f.load();
@@ -83,12 +80,9 @@ void MainWindowTest::storedSettingsAreLoaded() {
     QVERIFY(m.sbjAlwaysOnTop->isChecked());
     QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(m.sbjStartWithWindows->isChecked());
-    QCOMPARE(int(m.Settings.LowWarningPercent), 20);
-    QCOMPARE(int(m.Settings.LowWarningTime), 15);
-    QVERIFY(m.Settings.PercentInform);
-    QCOMPARE(int(m.Settings.PercentInformPercent), 80);
-    QVERIFY(m.Settings.ACon);
-    QVERIFY(m.Settings.ACoff);
+    const NotificationSettings& s = m.Settings;
+    QCOMPARE((QList<int>{s.LowWarningPercent, s.LowWarningTime, s.PercentInformPercent}), (QList<int>{20, 15, 80}));
+    QVERIFY(s.PercentInform && s.ACon && s.ACoff);
 }
 
 void MainWindowTest::garbageSettingsCountAsMissing() {
@@ -238,6 +232,7 @@ void MainWindowTest::estimateFollowsObservedDrops() {
 void MainWindowTest::compactAndFullSwitchAndStore() {
     ShellFixture f;
     frmMain& m = f.load();
+    m.sbjAlwaysOnTop_Click();
     m.sbjCompact_Click();
     QVERIFY(!m.isVisible());
     QVERIFY(m.compactWindow() && m.compactWindow()->isVisible());
@@ -253,6 +248,11 @@ void MainWindowTest::compactAndFullSwitchAndStore() {
     QVERIFY(m.sbjAlwaysOnTop->isVisible());
     QCOMPARE(f.user(regkeys::Window, "Display"), QString("0"));
     QCOMPARE(m.frameGeometry().height(), 1725 / 15);
+    // Always on top survives the round trip, and can still be turned off.
+    QVERIFY(m.sbjAlwaysOnTop->isChecked());
+    QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    m.sbjAlwaysOnTop_Click();
+    QVERIFY(!m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void MainWindowTest::compactPositionStoredOnlyBySwitchToFull() {
@@ -272,55 +272,41 @@ void MainWindowTest::compactPositionStoredOnlyBySwitchToFull() {
     QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("750"));
 }
 
-void MainWindowTest::startWithLoginWritesRunEntry() {
-    ShellFixture f;
-    frmMain& m = f.load();
-    m.sbjStartWithWindows_Click();
-    QVERIFY(m.sbjStartWithWindows->isChecked());
-    QCOMPARE(QString::fromStdString(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara")), QString("/opt/voltara/voltara"));
-    m.sbjStartWithWindows_Click();
-    QVERIFY(!m.sbjStartWithWindows->isChecked());
-    QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara").empty());
+void MainWindowTest::startWithLogin_data() {
+    QTest::addColumn<bool>("rights");
+    QTest::addColumn<QStringList>("entries");  // the Run entry before, after a tick, after an untick
+    QTest::newRow("with rights") << true << QStringList{"<missing>", "/opt/voltara/voltara", ""};
+    // Without rights only the tick changes.
+    QTest::newRow("without rights") << false << QStringList(3, "/usr/bin/voltara");
 }
 
-void MainWindowTest::startWithLoginWithoutRights() {
+void MainWindowTest::startWithLogin() {
+    QFETCH(bool, rights);
+    QFETCH(QStringList, entries);
     ShellFixture f;
-    f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
-    f.store.denyLocalMachine = true;
+    if (!rights) f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
+    f.store.denyLocalMachine = !rights;
     frmMain& m = f.load();
-    QVERIFY(!m.sbjStartWithWindows->isChecked());
-    m.sbjStartWithWindows_Click();
-    QVERIFY(m.sbjStartWithWindows->isChecked());
-    QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara") == "/usr/bin/voltara");
-}
-
-void MainWindowTest::alwaysOnTopSurvivesCompactRoundTrip() {
-    ShellFixture f;
-    frmMain& m = f.load();
-    m.sbjAlwaysOnTop_Click();
-    m.sbjCompact_Click();
-    m.sbjFull_Click();
-    QVERIFY(m.sbjAlwaysOnTop->isChecked());
-    QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    m.sbjAlwaysOnTop_Click();
-    QVERIFY(!m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) m.sbjStartWithWindows_Click();
+        QCOMPARE(m.sbjStartWithWindows->isChecked(), i == 1);
+        QCOMPARE(QString::fromStdString(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara")), entries[i]);
+    }
 }
 
 void MainWindowTest::menuItemsWithMarksToggleOnce() {
     ShellFixture f;
     frmMain& m = f.load();
     // As the pop-up menu does: the action flips its own mark before the handler runs.
-    for (QAction* item : {m.sbjStartWithWindows, m.sbjAlwaysOnTop}) {
+    for (QAction* item : {m.sbjStartWithWindows, m.sbjAlwaysOnTop, m.sbjCompact}) {
         item->trigger();
         m.RunMenuItem(item);
-        QVERIFY(item->isChecked());
+        QVERIFY2(item->isChecked(), qPrintable(item->text()));
     }
+    QVERIFY(!m.sbjFull->isChecked());
     QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara") == "/opt/voltara/voltara");
     QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    m.sbjCompact->trigger();
-    m.RunMenuItem(m.sbjCompact);
-    QVERIFY(m.sbjCompact->isChecked() && !m.sbjFull->isChecked());
-    QCOMPARE(f.user(regkeys::Window, "Display"), QString("1"));
+    QVERIFY(m.compactWindow());
 }
 
 QTEST_MAIN(MainWindowTest)
