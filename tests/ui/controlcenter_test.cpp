@@ -23,10 +23,7 @@ struct Fixture : ShellFixture {
     frmSetup* open(const QStringList& stored = {}) {
         for (int i = 0; i < stored.size(); ++i)
             if (!stored[i].isNull()) putUser(regkeys::ControlCenter, Names[i], stored[i].toLatin1());
-        if (!main) load();
-        main->sbjControlCenter_Click();
-        d = main->findChild<frmSetup*>();
-        return d && QTest::qWaitForWindowActive(d) ? d.data() : nullptr;
+        return d = ShellFixture::open<frmSetup>(&frmMain::sbjControlCenter_Click);
     }
     QLineEdit* field(int i) const {
         return i == 0 ? d->txtLowWarningPercent : i == 1 ? d->txtLowWarningTime : d->txtPercentInform;
@@ -36,10 +33,7 @@ struct Fixture : ShellFixture {
         for (const char* name : Names) values << user(regkeys::ControlCenter, name);
         return values;
     }
-    bool closed() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return d.isNull();
-    }
+    bool closed() { return gone(d); }
 };
 
 void Type(QLineEdit* field, const QString& text) {
