@@ -19,17 +19,11 @@ struct AboutFixture : ShellFixture {
     QTemporaryDir temp;
 
     frmAbout* open() {
-        if (!main) load();
-        main->sbjAbout_Click();
-        dialog = main->findChild<frmAbout*>();
-        if (!dialog || !QTest::qWaitForWindowActive(dialog)) return nullptr;
-        dialog->setLauncher(launcher, temp.path());
+        dialog = ShellFixture::open<frmAbout>(&frmMain::sbjAbout_Click);
+        if (dialog) dialog->setLauncher(launcher, temp.path());
         return dialog;
     }
-    bool closed() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return dialog.isNull();
-    }
+    bool closed() { return gone(dialog); }
     QStringList leftInTemp() const { return QDir(temp.path()).entryList(QDir::NoDotAndDotDot | QDir::Files); }
 };
 
