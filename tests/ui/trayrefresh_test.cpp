@@ -20,25 +20,14 @@ void TrayRefreshTest::iconIsReusedAcrossRefreshes() {
     frmMain& m = f.load();
     const qint64 at85 = m.trayIcon()->icon().cacheKey();
     QVERIFY(!m.trayIcon()->icon().isNull());
-
-    m.Progress();
-    QCOMPARE(m.trayIcon()->icon().cacheKey(), at85);
-
-    // Same band, new text: the tooltip follows although the picture stays.
-    f.power.percent = 86;
-    m.Progress();
-    QCOMPARE(m.trayIcon()->toolTip(), QString("86%"));
-    QCOMPARE(m.trayIcon()->icon().cacheKey(), at85);
-
-    f.power.percent = 35;
-    m.Progress();
-    QVERIFY(m.trayIcon()->icon().cacheKey() != at85);
-    QCOMPARE(m.trayIcon()->toolTip(), QString("35%"));
-
-    f.power.percent = 85;
-    m.Progress();
-    QCOMPARE(m.trayIcon()->icon().cacheKey(), at85);
-    QCOMPARE(m.trayIcon()->toolTip(), QString("85%"));
+    // Within a band the picture stays while the tooltip follows; another band, another picture.
+    const std::pair<int, bool> steps[] = {{85, true}, {86, true}, {35, false}, {85, true}};
+    for (auto [percent, same] : steps) {
+        f.power.percent = static_cast<std::int16_t>(percent);
+        m.Progress();
+        QCOMPARE(m.trayIcon()->toolTip(), QString("%1%").arg(percent));
+        QCOMPARE(m.trayIcon()->icon().cacheKey() == at85, same);
+    }
 }
 
 QTEST_MAIN(TrayRefreshTest)
