@@ -58,26 +58,19 @@ class Voltara:
     def windows(self):
         return self.a11y.windows(self.pid)
 
+    def _window(self, matches):
+        return next((w for w in self.windows() if matches(w)), None)
+
     def main_window(self):
         """The main window, if it is on the screen: the one with the status labels."""
-        for w in self.windows():
-            if 'Battery Status:' in self.a11y.label_texts(w):
-                return w
-        return None
+        return self._window(lambda w: 'Battery Status:' in self.a11y.label_texts(w))
 
     def strip(self):
         """The compact strip, if it is on the screen: a bar and no status labels."""
-        for w in self.windows():
-            if self.a11y.find_all(w, name='Charge bar') and not self.a11y.label_texts(w):
-                return w
-        return None
+        return self._window(lambda w: self.a11y.find_all(w, name='Charge bar') and not self.a11y.label_texts(w))
 
     def welcome(self):
-        """The welcome dialog, if it is on the screen."""
-        for w in self.windows():
-            if 'Welcome to Voltara' in self.a11y.label_texts(w):
-                return w
-        return None
+        return self._window(lambda w: 'Welcome to Voltara' in self.a11y.label_texts(w))
 
     def texts(self):
         window = self.main_window()
@@ -290,15 +283,9 @@ def follows_battery(s):
 
 @scenario(XPS)
 def mains_messages(s):
-    def unplug():
-        s.power.set('AC', online=0)
-        s.power.set('BAT0', status='Discharging', current_now=1356500)
-        s.power.uevent('AC')
-        s.power.uevent('BAT0')
-
-    def plug():
-        s.power.set('AC', online=1)
-        s.power.set('BAT0', status='Charging', current_now=1356500)
+    def mains(online):
+        s.power.set('AC', online=int(online))
+        s.power.set('BAT0', status='Charging' if online else 'Discharging', current_now=1356500)
         s.power.uevent('AC')
         s.power.uevent('BAT0')
 
@@ -308,7 +295,7 @@ def mains_messages(s):
         s.seed_registry({**SEEN_WELCOME, 'Control Center': {'AC Off': str(int(on)), 'AC On': str(int(on))}})
         v = start_main(s)
         v.wait_texts(('94%', 'No Info', 'On'))
-        unplug()
+        mains(False)
         if on:
             box = v.wait_box('AC Power is now Off.')
             s.screenshot('message-ac-off', v.frame(box))
@@ -317,7 +304,7 @@ def mains_messages(s):
         # 2.713 Ah at the 11.4 V design voltage, drawn at 1.3565 A and 12.651 V: 6488 s.
         v.wait_texts(('94%', '1:48:8', 'Off'))
         v.no_box_for()
-        plug()
+        mains(True)
         if on:
             v.close_box(v.wait_box('AC Power is now On.'))
         v.wait_texts(('94%', 'No Info', 'Charging'))
