@@ -52,19 +52,17 @@ frmMain::frmMain(ShellServices services)
     BuildMenu();
 
     tray_ = new QSystemTrayIcon(this);
-    // Queued: the notification area reports a click while it still handles the icon's own
-    // mouse press, and Exit removes the icon under it.
-    connect(
-        tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // The notification area tells what happened over the icon; turn it into the
-        // mouse message the icon would send.
+    // The notification area tells what happened over the icon; turn it into the mouse
+    // message the icon would send. Queued: the click is reported while the icon still
+    // handles its own mouse press, and Exit removes the icon under it.
+    const auto notified = [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
             case QSystemTrayIcon::Context: Form_MouseMove(WM_RBUTTONUP); break;
             case QSystemTrayIcon::DoubleClick: Form_MouseMove(WM_LBUTTONDBLCLK); break;
             default: break;
         }
-        },
-        Qt::QueuedConnection);
+    };
+    connect(tray_, &QSystemTrayIcon::activated, this, notified, Qt::QueuedConnection);
 
     place_ = new WindowPlace(this);
     place_->frameChanged = [this] {
