@@ -200,23 +200,17 @@ void frmSetup::txtLowWarningPercent_GotFocus() { SelectText(txtLowWarningPercent
 
 void frmSetup::txtPercentInform_GotFocus() { SelectText(txtPercentInform); }
 
-void frmSetup::txtLowWarningPercent_Validate() {
-    if (txtLowWarningPercent->text().isEmpty()) {
-        txtLowWarningPercent->setText(QStringLiteral("10"));
+void frmSetup::ValidateWarningField(QLineEdit* field) {
+    if (field->text().isEmpty()) {
+        field->setText(QStringLiteral("10"));
         return;
     }
-    if (!InWarningRange(Leading(txtLowWarningPercent)))
-        Reject(txtLowWarningPercent, QString::fromLatin1(WarningLeaveMessage));
+    if (!InWarningRange(Leading(field))) Reject(field, QString::fromLatin1(WarningLeaveMessage));
 }
 
-void frmSetup::txtLowWarningTime_Validate() {
-    if (txtLowWarningTime->text().isEmpty()) {
-        txtLowWarningTime->setText(QStringLiteral("10"));
-        return;
-    }
-    if (!InWarningRange(Leading(txtLowWarningTime)))
-        Reject(txtLowWarningTime, QString::fromLatin1(WarningLeaveMessage));
-}
+void frmSetup::txtLowWarningPercent_Validate() { ValidateWarningField(txtLowWarningPercent); }
+
+void frmSetup::txtLowWarningTime_Validate() { ValidateWarningField(txtLowWarningTime); }
 
 void frmSetup::txtPercentInform_Validate() {
     if (txtPercentInform->text().isEmpty()) {

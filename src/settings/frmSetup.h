@@ -44,6 +44,8 @@ private:
     // Shows a refusal, then puts the focus back on the field with its text selected.
     void Reject(QLineEdit* field, const QString& message);
     void SelectText(QLineEdit* field);
+    // The leave check both warning fields share: empty becomes "10", else 1 to 98 passes.
+    void ValidateWarningField(QLineEdit* field);
     void FieldLosingFocus(QLineEdit* field, int reason);
     // Runs the leave check that waits; true when it put the focus back.
     bool RunPendingLeaveCheck();

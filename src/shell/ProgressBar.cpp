@@ -11,7 +11,6 @@ void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips) {
     const int width = std::clamp(twips::ToPixelsX(widthTwips, container) - offset, 0, inner.width());
     bar->setGeometry(inner.x(), inner.y(), width, inner.height());
     bar->setVisible(width > 0);
-    bar->setProperty("widthTwips", widthTwips);
 }
 
 void PaintAsBar(QFrame* bar) {

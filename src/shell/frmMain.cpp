@@ -133,7 +133,6 @@ void frmMain::BuildLayout() {
     picProgress->setObjectName(QStringLiteral("picProgress"));
     PaintAsBar(picProgress);
     picProgress->setAccessibleName(QStringLiteral("Charge bar"));
-    progressWidthTwips_ = 1500;
     SetBarWidth(picContainer, picProgress, progressWidthTwips_);
 }
 
