@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "power/Decimal.h"
+#include "Decimal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "settings/NumberRules.h"
+#include "NumberRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

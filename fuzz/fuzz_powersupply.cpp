@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "power/PowerSupplyMapping.h"
+#include "PowerSupplyMapping.h"
 
 namespace {
 

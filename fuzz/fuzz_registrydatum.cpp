@@ -8,8 +8,8 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "settings/RegistryDatum.h"
-#include "settings/modRegistry.h"
+#include "RegistryDatum.h"
+#include "modRegistry.h"
 
 namespace {
 

@@ -230,7 +230,7 @@ def application_icon(size):
 # --- the pointing hand ------------------------------------------------------------------
 
 # '#' black, '.' white, ' ' transparent. The fingertip's top edge is row 0; its hot
-# spot (4, 0) is declared in src/windows/HandCursor.h.
+# spot (4, 0) is declared in src/ui/HandCursor.h.
 HAND = [
     "    ##",
     "   #..#",

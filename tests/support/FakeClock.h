@@ -1,5 +1,5 @@
 #pragma once
-#include "power/Clock.h"
+#include "Clock.h"
 
 // A clock that moves only when the test says so. Suspending advances the wall clock
 // but not the awake clock, as a real suspend does.

@@ -1,5 +1,5 @@
 #pragma once
-#include "power/PowerSource.h"
+#include "PowerSource.h"
 
 // A power source whose values the test sets; counts reads so tests can see that
 // values are read afresh.

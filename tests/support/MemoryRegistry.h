@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/RegistryBackend.h"
+#include "RegistryBackend.h"
 
 // An in-memory registry with advapi32's behaviour, for engine tests that do not care
 // about files. Names match without regard to letter case.

@@ -3,7 +3,7 @@
 #include <istream>
 #include <vector>
 
-#include "power/PowerSupplyMapping.h"
+#include "PowerSupplyMapping.h"
 
 // Turns a dump of the kernel's power-supply class into supplies, as the sysfs reader
 // would have read them. Understands the forms the collected dumps come in:

@@ -1,7 +1,7 @@
 #pragma once
 #include <ostream>
 
-#include "settings/RegistryDatum.h"
+#include "RegistryDatum.h"
 
 // Lets GoogleTest show a datum as empty, "text" or an integer in failure messages.
 inline void PrintTo(const RegistryDatum& d, std::ostream* os) {

@@ -10,7 +10,7 @@
 #include "support/FakeLauncher.h"
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
-#include "windows/frmAbout.h"
+#include "frmAbout.h"
 
 namespace {
 

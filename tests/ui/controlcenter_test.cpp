@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "settings/frmSetup.h"
+#include "frmSetup.h"
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
 

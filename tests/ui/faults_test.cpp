@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "settings/FileRegistry_linux.h"
-#include "settings/frmSetup.h"
+#include "linux/FileRegistry.h"
+#include "frmSetup.h"
 #include "support/FileFaults_linux.h"
 #include "support/ShellFixture.h"
 #include "support/TempDir.h"

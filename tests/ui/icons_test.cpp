@@ -6,7 +6,7 @@
 #include <QSvgRenderer>
 #include <QTest>
 
-#include "windows/HandCursor.h"
+#include "HandCursor.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "windows/Launcher.h"
+#include "Launcher.h"
 
 // The platform launcher against a desktop made up for the test: one browser, registered
 // as the default for HTML, which writes down the arguments it was started with.

@@ -3,9 +3,9 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
-#include "shell/modSystemTray.h"
+#include "modSystemTray.h"
 #include "support/ShellFixture.h"
-#include "windows/frmProgress.h"
+#include "frmProgress.h"
 
 using reg::Hive;
 
@@ -145,7 +145,7 @@ void MainWindowTest::refreshTexts() {
     QCOMPARE((QStringList{f.label(0), f.label(1), f.label(2)}), labels);
     QCOMPARE(m.sysInfo.Tag, tag);
     const float expectedBar = percent <= 100 && status != 255 ? 2745.0f / 100 * percent : 0.0f;
-    QCOMPARE(m.progressWidthTwips(), expectedBar);
+    QCOMPARE(m.BarWidthTwips(), expectedBar);
 }
 
 void MainWindowTest::unknownPercentKeepsIconAndTooltip() {

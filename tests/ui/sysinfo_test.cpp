@@ -13,8 +13,8 @@
 #ifdef VOLTARA_HAVE_UMOCKDEV
 #include <umockdev.h>
 
-#include "power/SysInfo.h"
-#include "power/SysfsPowerReader_linux.h"
+#include "SysInfo.h"
+#include "linux/SysfsPowerReader.h"
 #include "support/ShellFixture.h"
 
 class SysInfoTest : public QObject {

@@ -6,7 +6,7 @@
 
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
-#include "windows/frmInfo.h"
+#include "frmInfo.h"
 
 using reg::Hive;
 
@@ -37,7 +37,7 @@ void WelcomeTest::okStoresNoAndRestoresOrder() {
     QCOMPARE(OnTop(&m), alwaysOnTop);
     f.store.DeleteKey(Hive::CurrentUser, regkeys::Setting);
 
-    frmInfo info(m);
+    frmInfo info(&m, f.registry, *m.sbjAlwaysOnTop);
     QVERIFY(OnTop(&info));
     QVERIFY(!info.windowFlags().testFlag(Qt::WindowTitleHint));
     QVERIFY(!info.windowFlags().testFlag(Qt::WindowCloseButtonHint));

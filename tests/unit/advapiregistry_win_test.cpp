@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "settings/AdvapiRegistry_win.h"
-#include "settings/modRegistry.h"
+#include "windows/AdvapiRegistry.h"
+#include "modRegistry.h"
 
 // Last: its macros take the place of the reg:: names (REG_SZ, ERROR_SUCCESS ...), with
 // the same values.

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "settings/AutostartRunKey_linux.h"
-#include "settings/FileRegistry_linux.h"
-#include "settings/modRegistry.h"
+#include "linux/AutostartRunKey.h"
+#include "linux/FileRegistry.h"
+#include "modRegistry.h"
 #include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "power/Decimal.h"
+#include "Decimal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
-#include "power/modBatteryStuff.h"
+#include "modBatteryStuff.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string_view>
 
+#include "SystemClock.h"
 #include "support/FakeClock.h"
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"

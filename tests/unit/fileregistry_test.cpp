@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
-#include "settings/FileRegistry_linux.h"
-#include "settings/PrivateFiles_linux.h"
-#include "settings/modRegistry.h"
+#include "linux/FileRegistry.h"
+#include "linux/PrivateFiles.h"
+#include "modRegistry.h"
 #include "support/FileFaults_linux.h"
 #include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"

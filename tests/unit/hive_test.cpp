@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "settings/HiveDocument.h"
+#include "HiveDocument.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "settings/NumberRules.h"
+#include "NumberRules.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "power/PowerSupplyMapping.h"
+#include "PowerSupplyMapping.h"
 #include "support/PowerSupplyDump.h"
 
 #include <gtest/gtest.h>

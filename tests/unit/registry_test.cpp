@@ -5,12 +5,12 @@
 #include <memory>
 #include <vector>
 
-#include "settings/modRegistry.h"
+#include "modRegistry.h"
 #include "support/MemoryRegistry.h"
 #include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"
 #ifndef _WIN32
-#include "settings/FileRegistry_linux.h"
+#include "linux/FileRegistry.h"
 #endif
 
 namespace {

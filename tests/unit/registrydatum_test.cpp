@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "settings/RegistryDatum.h"
-#include "settings/modRegistry.h"
+#include "RegistryDatum.h"
+#include "modRegistry.h"
 #include "support/RegistryDatumPrinter.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "power/PowerEventRules.h"
+#include "PowerEventRules.h"
 
 #include <gtest/gtest.h>
 

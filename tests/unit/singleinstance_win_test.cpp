@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/WinSingleInstance_win.h"
+#include "windows/WinSingleInstance.h"
 
 #include <windows.h>
 

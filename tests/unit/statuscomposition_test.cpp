@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "power/StatusComposition.h"
+#include "StatusComposition.h"
 #include "support/FakePowerSource.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "power/SysfsPowerReader_linux.h"
+#include "linux/SysfsPowerReader.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "power/WinPowerStatus_win.h"
+#include "windows/WinPowerStatus.h"
 
 namespace {
 

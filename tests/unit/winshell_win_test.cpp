@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "support/TempDir.h"
-#include "windows/WinShell_win.h"
+#include "windows/WinShell.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "windows/Launcher.h"
+#include "Launcher.h"
 
 // Answers the browser lookup as told and records what was started, and what the
 // lookup document looked like while it was asked about.

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/MessageBoxes.h"
+#include "MessageBoxes.h"
 
 // Records every box instead of showing it. whileOpen, when set, runs as if inside the
 // box's nested event loop (to deliver events that arrive while a box is up).

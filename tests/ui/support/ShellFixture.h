@@ -6,8 +6,9 @@
 
 #include "FakeLauncher.h"
 #include "FakeMessageBoxes.h"
-#include "settings/modRegistry.h"
-#include "shell/frmMain.h"
+#include "SingleInstance.h"
+#include "modRegistry.h"
+#include "frmMain.h"
 #include "support/FakeClock.h"
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"

@@ -1,0 +1,10 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "PowerSource.h"
+#include "RegistryBackend.h"
+
+// The platform's own stand-ins, chosen at build time (one file per platform).
+std::unique_ptr<RegistryBackend> MakeSystemRegistry();
+std::unique_ptr<PowerSource> MakeSystemPowerSource();

@@ -1,0 +1,7 @@
+#include "linux/SysfsPowerReader.h"
+#include "linux/FileRegistry.h"
+#include "Platform.h"
+
+std::unique_ptr<RegistryBackend> MakeSystemRegistry() { return CreateFileRegistryFromEnvironment(); }
+
+std::unique_ptr<PowerSource> MakeSystemPowerSource() { return std::make_unique<SysfsPowerReader>(); }

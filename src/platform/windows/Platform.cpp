@@ -1,0 +1,7 @@
+#include "windows/WinPowerStatus.h"
+#include "windows/AdvapiRegistry.h"
+#include "Platform.h"
+
+std::unique_ptr<RegistryBackend> MakeSystemRegistry() { return std::make_unique<AdvapiRegistry>(); }
+
+std::unique_ptr<PowerSource> MakeSystemPowerSource() { return std::make_unique<WinPowerStatus>(); }

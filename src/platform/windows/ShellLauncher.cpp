@@ -1,0 +1,25 @@
+#include "Launcher.h"
+
+#include <QDir>
+
+#include "windows/WinShell.h"
+
+namespace {
+
+std::string Ansi(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+class ShellLauncher final : public Launcher {
+public:
+    QString FindExecutable(const QString& document) override {
+        const std::string program = winshell::FindExecutableOf(Ansi(QDir::toNativeSeparators(document)));
+        return QString::fromLocal8Bit(QByteArray::fromStdString(program));
+    }
+
+    bool Start(const QString& program, const QString& argument) override {
+        return winshell::OpenWith(Ansi(QDir::toNativeSeparators(program)), Ansi(argument));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Launcher> MakeLauncher() { return std::make_unique<ShellLauncher>(); }

@@ -1,0 +1,21 @@
+#include "ProgressBar.h"
+
+#include <QFrame>
+#include <algorithm>
+
+#include "Twips.h"
+
+void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips) {
+    const QRect inner = container->contentsRect();
+    const int offset = twips::ToPixelsX(30, container);
+    const int width = std::clamp(twips::ToPixelsX(widthTwips, container) - offset, 0, inner.width());
+    bar->setGeometry(inner.x(), inner.y(), width, inner.height());
+    bar->setVisible(width > 0);
+}
+
+void PaintAsBar(QFrame* bar) {
+    bar->setAutoFillBackground(true);
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
+    bar->setPalette(p);
+}

@@ -1,0 +1,19 @@
+#include "SysInfo.h"
+
+#include "Logging.h"
+#include "PowerMonitor.h"
+
+SysInfo::SysInfo(PowerSource& source, QObject* parent) : QObject(parent), source_(source) {}
+
+SysInfo::~SysInfo() = default;
+
+bool SysInfo::StartMonitoring() {
+    if (monitor_) return true;
+    monitor_ = MakePowerMonitor();
+    if (!monitor_) {
+        qCWarning(lcPower) << "No power change events from the system; refreshing once a minute only";
+        return false;
+    }
+    connect(monitor_.get(), &PowerMonitor::Changed, this, &SysInfo::PowerStatusChanged);
+    return true;
+}

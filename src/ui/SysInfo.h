@@ -1,0 +1,36 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "PowerSource.h"
+
+class PowerMonitor;
+
+// The main window's power status element `sysInfo`: the four values, read afresh from
+// the source at every use, a free text slot, and a notification when the system reports
+// a change of its power status.
+class SysInfo : public QObject, public PowerSource {
+    Q_OBJECT
+public:
+    explicit SysInfo(PowerSource& source, QObject* parent = nullptr);
+    ~SysInfo() override;
+
+    std::int16_t ACStatus() override { return source_.ACStatus(); }
+    std::int16_t BatteryStatus() override { return source_.BatteryStatus(); }
+    std::int16_t BatteryLifePercent() override { return source_.BatteryLifePercent(); }
+    std::int32_t BatteryLifeTime() override { return source_.BatteryLifeTime(); }
+
+    // Starts listening for the system's power change events, delivered on this object's
+    // thread. False when the system offers none; the refresh timer then is the only driver.
+    bool StartMonitoring();
+
+    QString Tag;
+
+Q_SIGNALS:
+    void PowerStatusChanged();
+
+private:
+    PowerSource& source_;
+    std::unique_ptr<PowerMonitor> monitor_;
+};

@@ -1,0 +1,480 @@
+#include "frmMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "Clock.h"
+#include "IconResources.h"
+#include "Launcher.h"
+#include "Logging.h"
+#include "MessageBoxes.h"
+#include "ProgressBar.h"
+#include "RegistryDatum.h"
+#include "SingleInstance.h"
+#include "StatusComposition.h"
+#include "Twips.h"
+#include "WindowPlace.h"
+#include "frmAbout.h"
+#include "frmInfo.h"
+#include "frmSetup.h"
+#include "modBatteryStuff.h"
+#include "modRegistry.h"
+#include "modSystemTray.h"
+#include "modTopMostWindow.h"
+
+namespace {
+constexpr const char* Title = "Voltara";
+constexpr int RefreshIntervalMs = 60000;
+constexpr double ContainerWidthTwips = 2745;
+constexpr double FullOuterHeightTwips = 1725;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+#ifdef Q_OS_WIN
+constexpr const char* RunFileName = "voltara.exe";
+#else
+constexpr const char* RunFileName = "voltara";
+#endif
+}  // namespace
+
+frmMain::frmMain(ShellServices services)
+    : sysInfo(services.power), services_(std::move(services)), estimator_(std::make_unique<modBatteryStuff>(services_.registry, sysInfo)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(Title));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    windowIcon_ = MainWindowIcon();
+    setWindowIcon(windowIcon_);
+    BuildLayout();
+    BuildMenu();
+
+    tray_ = new QSystemTrayIcon(this);
+    // The notification area tells what happened over the icon; turn it into the mouse
+    // message the icon would send. Queued: the click is reported while the icon still
+    // handles its own mouse press, and Exit removes the icon under it.
+    const auto notified = [this](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+            case QSystemTrayIcon::Context: Form_MouseMove(WM_RBUTTONUP); break;
+            case QSystemTrayIcon::DoubleClick: Form_MouseMove(WM_LBUTTONDBLCLK); break;
+            default: break;
+        }
+    };
+    connect(tray_, &QSystemTrayIcon::activated, this, notified, Qt::QueuedConnection);
+
+    place_ = new WindowPlace(this);
+    place_->frameChanged = [this] {
+        if (sbjFull->isChecked()) ApplyFullHeight();
+    };
+
+    timRefresh.setInterval(RefreshIntervalMs);
+    connect(&timRefresh, &QTimer::timeout, this, &frmMain::timRefresh_Timer);
+    connect(&sysInfo, &SysInfo::PowerStatusChanged, this, &frmMain::sysInfo_PowerStatusChanged);
+}
+
+frmMain::~frmMain() {
+    // The compact window is a window of its own; it goes with the program.
+    delete progress_;
+}
+
+frmProgress* frmMain::compactWindow() const { return progress_.data(); }
+
+QString frmMain::DisplayText(int index) const { return lblDisplay.at(static_cast<std::size_t>(index))->text(); }
+
+void frmMain::placeTwips(QWidget* w, double left, double top, double width, double height) {
+    w->setGeometry(twips::ToPixelsX(left, this), twips::ToPixelsY(top, this), twips::ToPixelsX(width, this),
+                   twips::ToPixelsY(height, this));
+}
+
+void frmMain::BuildLayout() {
+    QFont standard = font();
+    standard.setPointSizeF(8.25);
+    setFont(standard);
+    setFixedSize(twips::ToPixelsX(3075, this), twips::ToPixelsY(1665, this));
+
+    fraStatus = new QGroupBox(QStringLiteral("Power Status"), this);
+    placeTwips(fraStatus, 52, 15, 2970, 1290);
+
+    ImgStatus = new QLabel(fraStatus);
+    ImgStatus->setObjectName(QStringLiteral("ImgStatus"));
+    ImgStatus->setAccessibleName(QStringLiteral("Status icon"));
+    placeTwips(ImgStatus, 150, 330, 240, 240);
+    ImgStatus->setPixmap(windowIcon_.pixmap(16, 16));
+
+    const struct { const char* text; double left, top, width; } prompts[] = {
+        {"Battery Status:", 780, 240, 1035}, {"Battery Time:", 780, 465, 930}, {"AC Power:", 780, 690, 750}};
+    const double displayLeft[] = {1845, 1740, 1560};
+    const double displayWidth[] = {1080, 1185, 1365};
+    QFont bold = standard;
+    bold.setBold(true);
+    for (int i = 0; i < 3; ++i) {
+        lblPrompt[i] = new QLabel(QString::fromLatin1(prompts[i].text), fraStatus);
+        lblPrompt[i]->setObjectName(QStringLiteral("lblPrompt%1").arg(i));
+        placeTwips(lblPrompt[i], prompts[i].left, prompts[i].top, prompts[i].width, 195);
+        lblDisplay[i] = new QLabel(fraStatus);
+        lblDisplay[i]->setObjectName(QStringLiteral("lblDisplay%1").arg(i));
+        lblDisplay[i]->setFont(bold);
+        placeTwips(lblDisplay[i], displayLeft[i], prompts[i].top, displayWidth[i], 195);
+        // Screen readers announce the value with its prompt.
+        lblDisplay[i]->setAccessibleDescription(lblPrompt[i]->text());
+    }
+
+    FitTextToFont();
+
+    picContainer = new QFrame(fraStatus);
+    picContainer->setObjectName(QStringLiteral("picContainer"));
+    picContainer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picContainer->setLineWidth(2);
+    picContainer->setAutoFillBackground(true);
+    picContainer->setAccessibleName(QStringLiteral("Charge"));
+    placeTwips(picContainer, 90, 960, ContainerWidthTwips, 240);
+
+    picProgress = new QFrame(picContainer);
+    picProgress->setObjectName(QStringLiteral("picProgress"));
+    PaintAsBar(picProgress);
+    picProgress->setAccessibleName(QStringLiteral("Charge bar"));
+    SetBarWidth(picContainer, picProgress, progressWidthTwips_);
+}
+
+void frmMain::FitTextToFont() {
+    // The layout was drawn for a narrow 8-point font. With a wider one each prompt keeps
+    // its whole text, its value moves right, and the frame and window grow to fit.
+    const int gap = twips::ToPixelsX(30, this);
+    const int widestValue = lblDisplay[0]->fontMetrics().horizontalAdvance(QStringLiteral("No Battery")) + gap;
+    int needed = 0;
+    for (int i = 0; i < 3; ++i) {
+        QLabel* prompt = lblPrompt[i];
+        prompt->resize(std::max(prompt->width(), prompt->sizeHint().width()), prompt->height());
+        QLabel* value = lblDisplay[i];
+        const int left = std::max(value->x(), prompt->geometry().right() + 1 + gap);
+        value->setGeometry(left, value->y(), std::max(value->width(), widestValue), value->height());
+        needed = std::max(needed, value->geometry().right() + 1 + gap);
+    }
+    const int grow = needed - fraStatus->width();
+    if (grow <= 0) return;
+    fraStatus->resize(fraStatus->width() + grow, fraStatus->height());
+    setFixedWidth(width() + grow);
+}
+
+void frmMain::BuildMenu() {
+    mnuPopup = new QMenu(QStringLiteral("Popup"), this);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    sbjExit = mnuPopup->addAction(QStringLiteral("&Exit"));
+    mnuPopup->addSeparator();
+    sbjControlCenter = mnuPopup->addAction(QStringLiteral("&Control Center"));
+    mnuPopup->addSeparator();
+    sbjCompact = mnuPopup->addAction(QStringLiteral("C&ompact"));
+    sbjFull = mnuPopup->addAction(QStringLiteral("&Full"));
+    mnuPopup->addSeparator();
+    sbjStartWithWindows = mnuPopup->addAction(QStringLiteral("Start with Windows"));
+    sbjAlwaysOnTop = mnuPopup->addAction(QStringLiteral("Always On Top"));
+    mnuPopup->addSeparator();
+    sbjAbout = mnuPopup->addAction(QStringLiteral("&About"));
+    for (QAction* a : {sbjCompact, sbjFull, sbjStartWithWindows, sbjAlwaysOnTop}) a->setCheckable(true);
+}
+
+bool frmMain::Form_Load() {
+    // 1. Single instance: nothing else happens on this path.
+    if (services_.singleInstance.AnotherCopyRuns()) {
+        services_.messageBoxes.Show(nullptr, QString::fromLatin1(Title),
+                                    QStringLiteral("You can only open ONE Voltara at a time!"),
+                                    MessageBoxes::Icon::Exclamation);
+        return false;
+    }
+    modRegistry& reg = services_.registry;
+    timRefresh.start();
+    sysInfo.StartMonitoring();
+
+    // 2. Keys.
+    reg.CreateRegistryKey(regkeys::Window, reg::Hive::CurrentUser);
+    reg.CreateRegistryKey(regkeys::ControlCenter, reg::Hive::CurrentUser);
+    reg.CreateRegistryKey(regkeys::TimeCalc, reg::Hive::CurrentUser);
+
+    // 3. Position, as stored, unchecked against the screen.
+    place_->Place(QPoint(twips::ToPixelsX(AsPosition(reg.GetUserString(regkeys::Window, "X")), this),
+                         twips::ToPixelsY(AsPosition(reg.GetUserString(regkeys::Window, "Y")), this)));
+
+    // 4. Tray icon; shows the main window.
+    modSystemTray::AddTrayIcon(*this, *tray_, windowIcon_, QString::fromLatin1(Title));
+
+    // 5. First refresh.
+    Progress();
+
+    // 6. Display mode.
+    const bool full = EqualsNumberZero(reg.GetUserString(regkeys::Window, "Display"));
+    sbjFull->setChecked(full);
+    sbjCompact->setChecked(!full);
+    ResizeForm();
+
+    // 7. Always on top.
+    sbjAlwaysOnTop->setChecked(AsFlag(reg.GetUserString(regkeys::Window, "Always On Top")));
+    if (sbjAlwaysOnTop->isChecked()) modTopMostWindow::SetTopMost(this, true);
+
+    // 8. Start with log-in.
+    sbjStartWithWindows->setChecked(!EqualsEmptyText(reg.GetMachineString(regkeys::Run, "Voltara")));
+
+    // 9. Notification settings.
+    Settings.LowWarningPercent = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Low Warning Percent"));
+    Settings.LowWarningTime = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Low Warning Time"));
+    Settings.PercentInform = AsFlag(reg.GetUserString(regkeys::ControlCenter, "Percent Inform"));
+    Settings.PercentInformPercent =
+        AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Percent Inform Percent"));
+    Settings.ACon = AsFlag(reg.GetUserString(regkeys::ControlCenter, "AC On"));
+    Settings.ACoff = AsFlag(reg.GetUserString(regkeys::ControlCenter, "AC Off"));
+
+    // 10. Welcome dialog.
+    if (EqualsEmptyText(reg.GetUserString(regkeys::Setting, "Show Info"))) ShowWelcome();
+    if (unloading_) return true;  // the session ended while the dialog was open
+
+    // 11. Battery check.
+    if (sysInfo.BatteryStatus() == 128)
+        services_.messageBoxes.Show(this, QString::fromLatin1(Title), QStringLiteral("No battery detected!"),
+                                    MessageBoxes::Icon::Information);
+    return true;
+}
+
+void frmMain::Form_Unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    timRefresh.stop();
+    modSystemTray::DeleteTrayIcon(*tray_);
+    modRegistry& reg = services_.registry;
+    reg.CreateRegistryKey(regkeys::Window, reg::Hive::CurrentUser);
+    // Restore first, so the edges stored are those of the normal window.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    QCoreApplication::processEvents();
+    const QPoint frame = place_->FramePosition();
+    reg.SaveUserString(regkeys::Window, "X", static_cast<float>(twips::FromPixelsX(frame.x(), this)));
+    reg.SaveUserString(regkeys::Window, "Y", static_cast<float>(twips::FromPixelsY(frame.y(), this)));
+    reg.SaveUserString(regkeys::Window, "Always On Top", sbjAlwaysOnTop->isChecked());
+    services_.endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // A minimised main window leaves the taskbar; the tray icon brings it back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !unloading_)
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) hide();
+        });
+}
+
+void frmMain::contextMenuEvent(QContextMenuEvent* event) {
+    // Without a notification area the menu would be out of reach: the window offers it.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) return QWidget::contextMenuEvent(event);
+    ShowPopupMenu();
+}
+
+void frmMain::timRefresh_Timer() { sysInfo_PowerStatusChanged(); }
+
+void frmMain::sysInfo_PowerStatusChanged() {
+    // A run waits in its message box; events that arrive meanwhile are folded into one
+    // run after it, so boxes never pile up.
+    if (inPowerEvent_) {
+        powerEventPending_ = true;
+        return;
+    }
+    inPowerEvent_ = true;
+    do {
+        powerEventPending_ = false;
+        RunPowerEvent();
+    } while (powerEventPending_ && !unloading_);
+    inPowerEvent_ = false;
+}
+
+void frmMain::RunPowerEvent() {
+    const auto message =
+        ApplyPowerEventRules(Settings, S(lblDisplay[1]->text()), S(lblDisplay[2]->text()), sysInfo);
+    if (message) {
+        services_.messageBoxes.Show(this, QString::fromLatin1(Title), Q(*message), MessageBoxes::Icon::Information,
+                                    true);
+        if (unloading_) return;
+    }
+    RunSamplingStep(*estimator_, sysInfo, S(lblDisplay[0]->text()), S(lblDisplay[2]->text()), lastUpdateAwake_,
+                    services_.clock, LastUpdate);
+    Progress();
+}
+
+void frmMain::Progress() {
+    const StatusClassification c = ClassifyStatus(sysInfo);
+    const QString status = Q(c.statusText);
+
+    // 3. Bar.
+    progressWidthTwips_ = BarWidth(static_cast<float>(ContainerWidthTwips), c.barPercent);
+    SetBarWidth(picContainer, picProgress, progressWidthTwips_);
+
+    // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
+    // unchanged pair is not sent again: the notification area would repaint for nothing.
+    const QIcon small = CachedIcon(c.iconNumber);
+    if (!small.isNull() && (small.cacheKey() != tray_->icon().cacheKey() ||
+                            tray_->toolTip() != modSystemTray::CutTip(status)))
+        modSystemTray::ModifyTrayIcon(*tray_, small, status);
+
+    // 5. Status image.
+    const QIcon large = c.iconNumber ? CachedIcon(c.iconNumber - 1) : QIcon();
+    if (!large.isNull()) {
+        ImgStatus->setPixmap(large.pixmap(32, 32));
+        ImgStatus->resize(32, 32);
+    }
+
+    // 6. to 8. The three value labels; a step that fails leaves its label as it was.
+    const auto step = [](const char* what, const auto& run) {
+        try {
+            run();
+        } catch (const std::exception& e) {
+            qCWarning(lcPower) << "Refresh: the" << what << "text stays as it was:" << e.what();
+        }
+    };
+    step("Battery Status", [&] { lblDisplay[0]->setText(Q(BatteryStatusText(c.statusText, sysInfo))); });
+    step("Battery Time", [&] {
+        lblDisplay[1]->setText(
+            Q(BatteryTimeText(S(lblDisplay[0]->text()), [this] { return estimator_->GetRemainingTime(); })));
+    });
+    step("AC", [&] { lblDisplay[2]->setText(Q(ACText(c.statusText, sysInfo))); });
+
+    // 9. Compact window.
+    if (sbjCompact->isChecked() && progress_) {
+        progress_->ShowBar(progressWidthTwips_);
+        progress_->picProgress->setToolTip(Q(CompactTooltip(
+            S(lblDisplay[0]->text()), S(lblDisplay[1]->text()), S(lblDisplay[2]->text()))));
+        if (!small.isNull()) progress_->ShowIcon(small);
+    }
+
+    // 10. and 11.
+    sysInfo.Tag = QString::number(c.iconNumber);
+    LastUpdate = static_cast<std::int32_t>(RoundHalfEven(services_.clock.SecondsSinceMidnight()));
+    lastUpdateAwake_ = services_.clock.AwakeSeconds();
+}
+
+const QIcon& frmMain::CachedIcon(int number) {
+    auto it = icons_.find(number);
+    if (it == icons_.end()) it = icons_.insert(number, LoadIconResource(number));
+    return *it;
+}
+
+void frmMain::Form_MouseMove(int message) {
+    if (message == WM_RBUTTONUP) {
+        modTopMostWindow::SetForegroundWindow(this);
+        ShowPopupMenu();
+    } else if (message == WM_LBUTTONDBLCLK) {
+        // The way back for a window that hid itself when minimised.
+        if (sbjCompact->isChecked()) return;
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        modTopMostWindow::SetForegroundWindow(this);
+    }
+}
+
+void frmMain::ShowPopupMenu() {
+    // The chosen item's handler runs after the menu has closed.
+    RunMenuItem(mnuPopup->exec(QCursor::pos()));
+}
+
+void frmMain::RunMenuItem(QAction* chosen) {
+    // The menu has already flipped a ticked item's mark; the handlers decide from the
+    // mark as it was when the user chose.
+    if (chosen && chosen->isCheckable()) chosen->setChecked(!chosen->isChecked());
+    if (chosen == sbjExit) sbjExit_Click();
+    else if (chosen == sbjControlCenter) sbjControlCenter_Click();
+    else if (chosen == sbjCompact) sbjCompact_Click();
+    else if (chosen == sbjFull) sbjFull_Click();
+    else if (chosen == sbjStartWithWindows) sbjStartWithWindows_Click();
+    else if (chosen == sbjAlwaysOnTop) sbjAlwaysOnTop_Click();
+    else if (chosen == sbjAbout) sbjAbout_Click();
+}
+
+void frmMain::sbjExit_Click() { Form_Unload(); }
+
+void frmMain::ResizeForm() {
+    const bool full = sbjFull->isChecked() || !sbjCompact->isChecked();
+    modRegistry& reg = services_.registry;
+    if (full) {
+        // A minimised window is restored first: the height below presumes a normal one.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        if (progress_) progress_->close();
+        sbjAlwaysOnTop->setVisible(true);
+        reg.SaveUserString(regkeys::Window, "Display", 0);
+        ApplyFullHeight();
+    } else {
+        hide();
+        if (!progress_) progress_ = new frmProgress(*this, services_.registry);
+        progress_->show();
+        sbjAlwaysOnTop->setVisible(false);
+        reg.SaveUserString(regkeys::Window, "Display", 1);
+    }
+}
+
+void frmMain::ApplyFullHeight() {
+    // The outer height includes the window manager's frame, known once the window is
+    // mapped; until then the frame counts as nothing.
+    const int frame = frameGeometry().height() - geometry().height();
+    setFixedHeight(std::max(1, twips::ToPixelsY(FullOuterHeightTwips, this) - frame));
+}
+
+void frmMain::sbjCompact_Click() {
+    sbjCompact->setChecked(true);
+    sbjFull->setChecked(false);
+    ResizeForm();
+}
+
+void frmMain::sbjFull_Click() {
+    sbjFull->setChecked(true);
+    sbjCompact->setChecked(false);
+    ResizeForm();
+}
+
+void frmMain::sbjAlwaysOnTop_Click() {
+    const bool on = !sbjAlwaysOnTop->isChecked();
+    modTopMostWindow::SetTopMost(this, on);
+    sbjAlwaysOnTop->setChecked(on);
+}
+
+void frmMain::sbjStartWithWindows_Click() {
+    modRegistry& reg = services_.registry;
+    if (sbjStartWithWindows->isChecked()) {
+        reg.SaveMachineString(regkeys::Run, "Voltara", "");
+        sbjStartWithWindows->setChecked(false);
+    } else {
+        const QString path = QDir::toNativeSeparators(services_.programFolder + QLatin1Char('/') +
+                                                      QString::fromLatin1(RunFileName));
+        reg.SaveMachineString(regkeys::Run, "Voltara", S(path));
+        sbjStartWithWindows->setChecked(true);
+    }
+}
+
+void frmMain::ShowWelcome() {
+    frmInfo info(this, services_.registry, *sbjAlwaysOnTop);
+    info.exec();
+}
+
+// Each dialog exists once; choosing its item again shows the same window again.
+static void ShowAgain(QDialog* dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void frmMain::sbjControlCenter_Click() {
+    if (!setup_) setup_ = new frmSetup(this, services_.registry, Settings, services_.messageBoxes);
+    ShowAgain(setup_);
+}
+
+void frmMain::sbjAbout_Click() {
+    if (!about_) about_ = new frmAbout(this, services_.launcher, services_.messageBoxes);
+    ShowAgain(about_);
+}

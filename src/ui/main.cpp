@@ -1,0 +1,41 @@
+#include <QApplication>
+#include <QLocale>
+
+#include "Launcher.h"
+#include "Logging.h"
+#include "MessageBoxes.h"
+#include "Platform.h"
+#include "SessionEnd.h"
+#include "SingleInstance.h"
+#include "SystemClock.h"
+#include "frmMain.h"
+#include "modRegistry.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Voltara"));
+    QApplication::setApplicationVersion(QStringLiteral(VOLTARA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("voltara"));
+    // The program lives in the tray: closing a dialog must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Q_INIT_RESOURCE(voltara);
+    RouteEngineLog();
+
+    const QString point = QLocale().decimalPoint();
+    auto backend = MakeSystemRegistry();
+    modRegistry registry(*backend, point.size() == 1 ? point.at(0).toLatin1() : '.');
+    auto power = MakeSystemPowerSource();
+    SystemClock clock;
+    QtMessageBoxes boxes;
+    auto instance = MakeSingleInstance();
+    auto launcher = MakeLauncher();
+
+    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher,
+                               QApplication::applicationDirPath(),
+                               [] { QCoreApplication::exit(0); }});
+    OnSessionEnd(&main, [&main] { main.Form_Unload(); });
+    if (!main.Form_Load()) return 0;
+    // The program may have been ended inside a dialog of the start-up sequence.
+    if (main.HasEnded()) return 0;
+    return app.exec();
+}
