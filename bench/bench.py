@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Footprint and responsiveness of Voltara beside cbatticon, in one run on one desktop.
 
 Both programs run on the same private desktop: Xvfb, a private session bus, trayer as the

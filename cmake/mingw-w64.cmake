@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the Qt-free part of Voltara for 64-bit Windows with Debian's mingw-w64
 # (posix threads, for std::thread and std::mutex) and runs the tests through Wine.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build configured with -DCMAKE_INSTALL_PREFIX=/usr.
 # Its libraries are worked out from the binary by dpkg-shlibdeps (package dpkg-dev).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the application icon's SVG into a square PNG for the icon theme, so the
 // fixed-size theme icons come from the same drawing as the program's own icons.
 #include <QImage>

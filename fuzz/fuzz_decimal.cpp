@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decimal type: a parsed number formats and parses back to itself with either
 // separator; arithmetic on two parsed numbers stays defined and agrees with the order.
 // The input is two texts separated by the first newline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hive text parser and writer: any text parses without harm, and what the writer
 // makes of the result parses back, complete, to the same hive and the same text.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The leading number of any text is finite, and its normal form reads back as the
 // same number; so does the normal form of any finite double.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The power-supply mapping over any set of attributes. The input is a uevent-like text:
 // "KEY=value" lines, the POWER_SUPPLY_ prefix dropped and the key lower-cased; a NAME line
 // or an empty line begins the next supply. Whatever the kernel says, the four values stay

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry conversions: any stored text converts without harm to what each reader
 // expects, and every number the program writes reads back as the same number.
 #include <cmath>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine and back-end tests, cross-built for Windows, run through Wine in a private
 # prefix. tools/build-and-test-windows prepares the prefix before CTest starts: a prefix
 # created by the first test would leave Wine's services holding CTest's output open.

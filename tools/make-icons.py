@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes Voltara's icons (resources/icons/*.svg) and the pointing-hand cursor
 (resources/cursors/hand.xpm). The output is committed; the build never runs this.
 

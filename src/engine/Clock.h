@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The two clocks the refresh and the estimator need, injected so tests need not wait.

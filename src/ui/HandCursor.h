@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The hyperlink pointer of the About dialog: a 32 x 32 black-and-white pointing hand,

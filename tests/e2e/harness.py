@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one end-to-end scenario of the real voltara program.
 
 A Session starts, and stops again, everything it needs: an X server (Xvfb) on a free

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests: the real voltara program on a private X server with a faked battery.
 
 Usage: run_e2e.py --app build/voltara [--out DIR] [--list] [SCENARIO ...]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The end-to-end scenarios: what a user does with voltara, and what the screen must show."""
 
 import re

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folders that fail the way real ones do, for fault tests on Linux.
 #include <errno.h>

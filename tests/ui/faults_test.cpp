@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window when the world misbehaves: a settings folder that refuses writes, and a
 // battery that is pulled in the middle of a refresh. The program runs on, keeps what is
 // stored, and learns nothing false.

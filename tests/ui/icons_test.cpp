@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in icons and the hand cursor: every resource the program loads by name
 // exists, renders at the sizes the displays ask for, and shows what it stands for.
 #include <QIcon>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The power status element over faked sysfs and uevents. Runs under umockdev's preload
 // (umockdev-wrapper), which redirects /sys to a testbed and hands its uevents to libudev
 // monitors; without it the test is skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // modRegistry over the real Windows registry, on keys of the test's own under
 // HKEY_CURRENT_USER\Software\Quillfen\VoltaraTest, which stand in for the two hives.
 #include <gtest/gtest.h>

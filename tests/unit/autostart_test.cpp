@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Run entry "Voltara" as an XDG autostart file.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-backed registry: what it leaves on disk, and how it holds up against other
 // processes, crashes and damaged files.
 #include <gtest/gtest.h>

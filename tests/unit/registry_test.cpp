@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // modRegistry's seven operations, run over every back end the program has.
 #include <gtest/gtest.h>
 

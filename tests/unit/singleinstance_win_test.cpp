@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The named mutex that tells a second copy of the program from the first.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The power values as GetSystemPowerStatus gives them.
 #include <gtest/gtest.h>
 

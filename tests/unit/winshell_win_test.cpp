@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FindExecutableA and ShellExecuteA as the About dialog's launching uses them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "linux/SysfsPowerReader.h"
 #include "linux/FileRegistry.h"
 #include "Platform.h"

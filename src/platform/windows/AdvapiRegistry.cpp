@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/AdvapiRegistry.h"
 
 // Last: from here on REG_SZ, ERROR_SUCCESS and the like are windows.h's macros.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/WinPowerStatus.h"
 #include "windows/AdvapiRegistry.h"
 #include "Platform.h"
