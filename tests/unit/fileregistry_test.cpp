@@ -253,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          std::string("\0\xff\xfe garbage", 12), true},
                     Damage{"otherHeader", "Windows Registry Editor Version 5.00\n\n" + kReadable, true},
                     Damage{"tenMegabytesOfNoise", TenMegabytesOfNoise(), false}),
-    [](const testing::TestParamInfo<Damage>& info) { return info.param.label; });
+    [](const testing::TestParamInfo<Damage>& tested) { return tested.param.label; });
 
 // Something that is not a file stands where the file should be. Reading it must neither
 // block (a FIFO without a writer) nor run on for ever (a device), and nothing replaces it.

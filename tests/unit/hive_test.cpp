@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"valueBeforeSection", "REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, "A", nullptr, {}},
         ParseCase{"truncated", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, "A",
                   "v", Sz("1")}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return info.param.label; });
+    [](const testing::TestParamInfo<ParseCase>& tested) { return tested.param.label; });
 
 TEST(HiveDocument, ParseSurvivesBinaryGarbage) {
     std::mt19937 rng(7);

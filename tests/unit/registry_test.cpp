@@ -172,6 +172,6 @@ std::vector<Backend> Backends() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ModRegistry, testing::ValuesIn(Backends()),
-                         [](const testing::TestParamInfo<Backend>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Backend>& tested) { return tested.param.name; });
 
 }  // namespace

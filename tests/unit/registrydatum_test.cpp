@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"integerZero", D::Integer(0), "0", 0, false, 0, true, false},
         ConversionCase{"integerNegative", D::Integer(-1), "-1", -1, true, -1, false, false},
         ConversionCase{"integerAboveInt16", D::Integer(70000), "70000", 0, true, 70000, false, false}),
-    [](const testing::TestParamInfo<ConversionCase>& info) { return info.param.label; });
+    [](const testing::TestParamInfo<ConversionCase>& tested) { return tested.param.label; });
 
 TEST(ParseStoredNumber, AcceptsOnlyTheStoredForms) {
     struct Case { const char* text; std::optional<double> number; };

@@ -76,8 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"time pre-empts percentage", Armed(0, 10, true, 50, false, false), 50, 0, "0:05", "Off",
                  LowTime10},
         RuleCase{"charge unknown", Everything, 255, 0, "0:01", "On", None}),
-    [](const auto& info) {
-        std::string n = info.param.name;
+    [](const auto& tested) {
+        std::string n = tested.param.name;
         for (char& ch : n)
             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
         return n;
