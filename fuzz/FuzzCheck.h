@@ -5,10 +5,10 @@
 
 // A property every input must keep. A broken one stops the run like a crash, so
 // libFuzzer saves the input that broke it.
-#define FUZZ_CHECK(condition)                                                                    \
-    do {                                                                                         \
-        if (!(condition)) {                                                                      \
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                        \
-        }                                                                                        \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (0)

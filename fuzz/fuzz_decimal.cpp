@@ -9,8 +9,8 @@
 #include <optional>
 #include <string_view>
 
-#include "FuzzCheck.h"
 #include "Decimal.h"
+#include "FuzzCheck.h"
 
 namespace {
 
@@ -58,8 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= sizeof(double)) {
         double raw = 0;
         std::memcpy(&raw, data, sizeof raw);
-        if (const auto d = Decimal::FromDouble(raw)) CheckRoundTrip(*d);
-        else FUZZ_CHECK(!std::isfinite(raw) || std::fabs(raw) >= 7.9e28);
+        if (const auto d = Decimal::FromDouble(raw))
+            CheckRoundTrip(*d);
+        else
+            FUZZ_CHECK(!std::isfinite(raw) || std::fabs(raw) >= 7.9e28);
     }
     return 0;
 }

@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         double raw = 0;
         std::memcpy(&raw, data, sizeof raw);
         const std::string form = NormalForm(raw);
-        if (std::isfinite(raw)) FUZZ_CHECK(LeadingNumber(form) == raw);
-        else FUZZ_CHECK(std::isfinite(LeadingNumber(form)));
+        if (std::isfinite(raw))
+            FUZZ_CHECK(LeadingNumber(form) == raw);
+        else
+            FUZZ_CHECK(std::isfinite(LeadingNumber(form)));
     }
     return 0;
 }

@@ -55,14 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const auto narrow = static_cast<float>(number);
                 // A number that is exactly a float is written as that float (positions are
                 // floats widened on their way in), so it reads back as the same float.
-                if (static_cast<double>(narrow) == number) FUZZ_CHECK(static_cast<float>(*read) == narrow);
-                else FUZZ_CHECK(*read == number);
+                if (static_cast<double>(narrow) == number)
+                    FUZZ_CHECK(static_cast<float>(*read) == narrow);
+                else
+                    FUZZ_CHECK(*read == number);
                 if (std::isfinite(narrow)) {
                     const std::string position = RegistryValue(narrow).TextForm(separator);
                     FUZZ_CHECK(AsPosition(RegistryDatum::Text(position)) == narrow);
                 }
                 const double whole = RoundHalfEven(number);
-                if (whole >= std::numeric_limits<std::int16_t>::min() && whole <= std::numeric_limits<std::int16_t>::max())
+                if (whole >= std::numeric_limits<std::int16_t>::min() &&
+                    whole <= std::numeric_limits<std::int16_t>::max())
                     FUZZ_CHECK(AsSmallInteger(RegistryDatum::Text(stored)) == static_cast<std::int16_t>(whole));
             }
         }

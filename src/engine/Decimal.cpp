@@ -15,7 +15,9 @@ public:
 
     Wide() = default;
     Wide(std::uint32_t lo, std::uint32_t mid, std::uint32_t hi) : w_{lo, mid, hi} {}
-    static Wide FromU64(std::uint64_t v) { return Wide(static_cast<std::uint32_t>(v), static_cast<std::uint32_t>(v >> 32), 0); }
+    static Wide FromU64(std::uint64_t v) {
+        return Wide(static_cast<std::uint32_t>(v), static_cast<std::uint32_t>(v >> 32), 0);
+    }
 
     std::uint32_t limb(int i) const { return w_[i]; }
     bool IsZero() const {
@@ -213,8 +215,7 @@ struct DecimalAccess {
     }
 
     static std::optional<Decimal> Multiply(const Decimal& a, const Decimal& b) {
-        return Fit(Wide::Mul(Mantissa(a), Mantissa(b)), a.scale_ + b.scale_, Tail::Zero,
-                   a.negative_ != b.negative_);
+        return Fit(Wide::Mul(Mantissa(a), Mantissa(b)), a.scale_ + b.scale_, Tail::Zero, a.negative_ != b.negative_);
     }
 
     static std::optional<Decimal> Divide(const Decimal& a, const Decimal& b) {
@@ -247,7 +248,8 @@ struct DecimalAccess {
 
 Decimal Decimal::FromInteger(std::int64_t value) {
     const bool negative = value < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     return *DecimalAccess::Fit(Wide::FromU64(magnitude), 0, Tail::Zero, negative);
 }
 
@@ -322,8 +324,12 @@ std::optional<Decimal> Decimal::Parse(std::string_view text) {
     return DecimalAccess::Fit(m, scale, tail, negative);
 }
 
-std::optional<Decimal> Decimal::Add(const Decimal& a, const Decimal& b) { return DecimalAccess::SignedSum(a, b, false); }
-std::optional<Decimal> Decimal::Subtract(const Decimal& a, const Decimal& b) { return DecimalAccess::SignedSum(a, b, true); }
+std::optional<Decimal> Decimal::Add(const Decimal& a, const Decimal& b) {
+    return DecimalAccess::SignedSum(a, b, false);
+}
+std::optional<Decimal> Decimal::Subtract(const Decimal& a, const Decimal& b) {
+    return DecimalAccess::SignedSum(a, b, true);
+}
 std::optional<Decimal> Decimal::Multiply(const Decimal& a, const Decimal& b) { return DecimalAccess::Multiply(a, b); }
 std::optional<Decimal> Decimal::Divide(const Decimal& a, const Decimal& b) { return DecimalAccess::Divide(a, b); }
 
@@ -338,8 +344,8 @@ std::string Decimal::Format(char decimalSeparator) const {
 
 double Decimal::ToDouble() const {
     // Through text, so the conversion is rounded once and correctly.
-    const std::string text = (negative_ ? "-" : "") + DecimalAccess::Digits(DecimalAccess::Mantissa(*this)) + "e-" +
-                             std::to_string(scale_);
+    const std::string text =
+        (negative_ ? "-" : "") + DecimalAccess::Digits(DecimalAccess::Mantissa(*this)) + "e-" + std::to_string(scale_);
     double value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);
     return value;

@@ -315,7 +315,8 @@ std::string HiveDocument::Format() const {
             const std::string name = (named.name.empty() ? "@" : Quote(named.name)) + "=";
             const Value& v = named.value;
             if (FitsInQuotes(v)) {
-                out += name + Quote(std::string_view(reinterpret_cast<const char*>(v.bytes.data()), v.bytes.size() - 1));
+                out +=
+                    name + Quote(std::string_view(reinterpret_cast<const char*>(v.bytes.data()), v.bytes.size() - 1));
                 out += '\n';
             } else if (v.type == 4 && v.bytes.size() == 4) {
                 const std::uint32_t n = v.bytes[0] | (v.bytes[1] << 8) | (v.bytes[2] << 16) |

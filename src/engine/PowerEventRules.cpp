@@ -36,8 +36,8 @@ std::optional<int> MinutesOfTimeText(const std::string& timeText) {
 }
 
 std::optional<std::string> ApplyPowerEventRules(const NotificationSettings& settings,
-                                                const std::string& previousTimeText,
-                                                const std::string& previousACText, PowerSource& power) {
+                                                const std::string& previousTimeText, const std::string& previousACText,
+                                                PowerSource& power) {
     if (power.BatteryLifePercent() == UnknownPercent) return std::nullopt;
 
     if (settings.LowWarningPercent > power.BatteryLifePercent() && power.ACStatus() != 1)

@@ -20,8 +20,8 @@ struct NotificationSettings {
 // message of the first rule that holds, or nothing (also when the charge is unknown).
 // previousTimeText and previousACText are the labels the previous refresh left.
 std::optional<std::string> ApplyPowerEventRules(const NotificationSettings& settings,
-                                                const std::string& previousTimeText,
-                                                const std::string& previousACText, PowerSource& power);
+                                                const std::string& previousTimeText, const std::string& previousACText,
+                                                PowerSource& power);
 
 // Minutes in a Battery Time text ("1:23:45" -> 83, "2:08" -> 128); nothing when it
 // holds no time ("No Info", "Unknown", empty).

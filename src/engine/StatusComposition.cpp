@@ -56,8 +56,7 @@ std::string BatteryStatusText(const std::string& statusText, PowerSource& power)
     return SaysCharging(statusText) ? PercentText(power.BatteryLifePercent()) : statusText;
 }
 
-std::string BatteryTimeText(const std::string& batteryStatusText,
-                            const std::function<std::string()>& remainingTime) {
+std::string BatteryTimeText(const std::string& batteryStatusText, const std::function<std::string()>& remainingTime) {
     if (batteryStatusText == "AC Power" || batteryStatusText == "Unknown") return "Unknown";
     return remainingTime();
 }

@@ -10,8 +10,8 @@
 // one step at a time, so a failing step leaves only its own display as it was.
 
 struct StatusClassification {
-    std::string statusText;         // tooltip; mostly the Battery Status text
-    std::int16_t iconNumber = 0;    // 16 x 16 status icon; N - 1 is its 32 x 32 partner; 0 = none
+    std::string statusText;       // tooltip; mostly the Battery Status text
+    std::int16_t iconNumber = 0;  // 16 x 16 status icon; N - 1 is its 32 x 32 partner; 0 = none
     std::int16_t barPercent = 0;
 };
 
@@ -25,8 +25,7 @@ std::int16_t IconForPercent(int percent);
 std::string BatteryStatusText(const std::string& statusText, PowerSource& power);
 
 // Battery Time label: "Unknown" after "AC Power" or "Unknown", else the remaining time.
-std::string BatteryTimeText(const std::string& batteryStatusText,
-                            const std::function<std::string()>& remainingTime);
+std::string BatteryTimeText(const std::string& batteryStatusText, const std::function<std::string()>& remainingTime);
 
 // AC label: "Charging", "Off" or "On".
 std::string ACText(const std::string& statusText, PowerSource& power);

@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "Decimal.h"
-#include "StatusComposition.h"
 #include "NumberRules.h"
 #include "RegistryDatum.h"
+#include "StatusComposition.h"
 
 namespace {
 

@@ -99,8 +99,8 @@ reg::Status modRegistry::QueryRegistryValue(reg::KeyHandle key, const std::strin
         std::uint32_t dwordSize = std::min<std::uint32_t>(size, 4);
         status = backend_.QueryValueEx(key, name, &type, bytes, &dwordSize);
         if (status == reg::ERROR_SUCCESS) {
-            const std::uint32_t dword = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                        (static_cast<std::uint32_t>(bytes[3]) << 24);
+            const std::uint32_t dword =
+                bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
             value = RegistryDatum::Integer(static_cast<std::int32_t>(dword));
         }
         return status;
@@ -118,7 +118,8 @@ void modRegistry::CreateRegistryKey(const std::string& path, reg::Hive hive) {
     reg::KeyHandle key = 0;
     const reg::Status status = backend_.CreateKeyEx(hive, path, reg::KEY_ACCESS_0x3F, &key);
     if (status != reg::ERROR_SUCCESS)
-        vlog::Warning(vlog::Area::Settings, "Could not create " + Where(hive, path) + ": error " + std::to_string(status));
+        vlog::Warning(vlog::Area::Settings,
+                      "Could not create " + Where(hive, path) + ": error " + std::to_string(status));
     backend_.CloseKey(key);
 }
 
@@ -130,8 +131,8 @@ void Save(RegistryBackend& backend, modRegistry& registry, reg::Hive hive, const
     const reg::Status written = registry.SetRegistryValue(key, name, type, value);
     // Not told to the user, and not retried: the setting still holds until the program ends.
     if (written != reg::ERROR_SUCCESS)
-        vlog::Warning(vlog::Area::Settings, "Could not store \"" + name + "\" in " + Where(hive, path) +
-                                                ": error " + std::to_string(opened != reg::ERROR_SUCCESS ? opened : written));
+        vlog::Warning(vlog::Area::Settings, "Could not store \"" + name + "\" in " + Where(hive, path) + ": error " +
+                                                std::to_string(opened != reg::ERROR_SUCCESS ? opened : written));
     backend.CloseKey(key);
 }
 

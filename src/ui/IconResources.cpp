@@ -15,8 +15,10 @@ QIcon ApplicationIcon() {
     // Qt's SVG icon engine keeps one drawing per icon, so each size gets its own
     // rendering: the 16 px drawing stays sharp instead of the 32 px one scaled down.
     QIcon icon;
-    const struct { const char* path; int size; } drawings[] = {{":/icons/voltara-16.svg", 16},
-                                                               {":/icons/voltara.svg", 32}};
+    const struct {
+        const char* path;
+        int size;
+    } drawings[] = {{":/icons/voltara-16.svg", 16}, {":/icons/voltara.svg", 32}};
     for (const auto& d : drawings) {
         const QIcon source = FromResource(QString::fromLatin1(d.path));
         if (source.isNull()) continue;

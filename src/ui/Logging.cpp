@@ -26,7 +26,8 @@ void ToCategory(vlog::Area area, vlog::Level level, const std::string& message) 
     const QLoggingCategory& category = CategoryOf(area);
     const QString text = QString::fromStdString(message);
     if (level == vlog::Level::Warning) {
-        if (category.isWarningEnabled()) QMessageLogger(nullptr, 0, nullptr, category.categoryName()).warning().noquote() << text;
+        if (category.isWarningEnabled())
+            QMessageLogger(nullptr, 0, nullptr, category.categoryName()).warning().noquote() << text;
     } else if (category.isDebugEnabled()) {
         QMessageLogger(nullptr, 0, nullptr, category.categoryName()).debug().noquote() << text;
     }

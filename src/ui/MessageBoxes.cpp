@@ -4,8 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 
-void QtMessageBoxes::Show(QWidget* owner, const QString& title, const QString& text, Icon icon,
-                          bool setForeground) {
+void QtMessageBoxes::Show(QWidget* owner, const QString& title, const QString& text, Icon icon, bool setForeground) {
     QMessageBox box(icon == Icon::Information ? QMessageBox::Information : QMessageBox::Warning, title, text,
                     QMessageBox::Ok, owner);
     if (setForeground) box.setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -40,8 +40,7 @@ void TwipsLayout::Apply(double clientWidth, double clientHeight) {
         while (!Fits(item) && factor_ < LargestFactor) factor_ += FactorStep;
     }
     window_->setFixedSize(X(clientWidth), Y(clientHeight));
-    for (const Item& item : items_)
-        item.element->setGeometry(X(item.left), Y(item.top), X(item.width), Y(item.height));
+    for (const Item& item : items_) item.element->setGeometry(X(item.left), Y(item.top), X(item.width), Y(item.height));
 }
 
 void PutOverBlanks(QLineEdit* field, const QLabel* label) {

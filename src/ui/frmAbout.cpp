@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "IconResources.h"
-#include "modTopMostWindow.h"
 #include "HandCursor.h"
+#include "IconResources.h"
 #include "TwipsLayout.h"
 #include "modInternet.h"
+#include "modTopMostWindow.h"
 
 namespace {
 constexpr const char* AppTitle = "Voltara";
@@ -99,8 +99,7 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
     lblInfo[0]->setFont(maker);
     layout.Add(lblInfo[0], 135, 1185, 1845, 195);
 
-    lblEmail = MakeLabel(this, QStringLiteral("E-mail: ") + QString::fromLatin1(modInternet::MailAddress),
-                         "lblEmail");
+    lblEmail = MakeLabel(this, QStringLiteral("E-mail: ") + QString::fromLatin1(modInternet::MailAddress), "lblEmail");
     lblEmail->setAccessibleDescription(QStringLiteral("Writes a message to the maker"));
     layout.Add(lblEmail, 135, 1425, 1965, 195, false);
     LookLikeLink(lblEmail, standard);
@@ -109,8 +108,8 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
     lblInfo[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout.Add(lblInfo[1], 135, 1695, 3225, 405);
 
-    lblWebsite = MakeLabel(this, QStringLiteral("Website: ") + QString::fromLatin1(modInternet::HomePage),
-                           "lblWebsite");
+    lblWebsite =
+        MakeLabel(this, QStringLiteral("Website: ") + QString::fromLatin1(modInternet::HomePage), "lblWebsite");
     lblWebsite->setAccessibleDescription(QStringLiteral("Opens the maker's home page"));
     layout.Add(lblWebsite, 135, 2100, 3450, 195, false);
     LookLikeLink(lblWebsite, standard);
@@ -170,13 +169,9 @@ void frmAbout::setLauncher(Launcher& launcher, const QString& tempFolder) {
 
 Launcher& frmAbout::launcher() { return *launcher_; }
 
-void frmAbout::lblWebsite_Click() {
-    modInternet::OpenHomePage({this, launcher(), boxes_, tempFolder_});
-}
+void frmAbout::lblWebsite_Click() { modInternet::OpenHomePage({this, launcher(), boxes_, tempFolder_}); }
 
-void frmAbout::lblEmail_Click() {
-    modInternet::OpenMailProgram({this, launcher(), boxes_, tempFolder_});
-}
+void frmAbout::lblEmail_Click() { modInternet::OpenMailProgram({this, launcher(), boxes_, tempFolder_}); }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     // A click: the left button let go over the line it went down on.
@@ -184,8 +179,10 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
         auto* label = qobject_cast<QLabel*>(watched);
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (label && mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            if (label == lblWebsite) lblWebsite_Click();
-            else if (label == lblEmail) lblEmail_Click();
+            if (label == lblWebsite)
+                lblWebsite_Click();
+            else if (label == lblEmail)
+                lblEmail_Click();
             return true;
         }
     }

@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "modRegistry.h"
 #include "IconResources.h"
-#include "modTopMostWindow.h"
 #include "TwipsLayout.h"
+#include "modRegistry.h"
+#include "modTopMostWindow.h"
 
 frmInfo::frmInfo(QWidget* main, modRegistry& registry, const QAction& sbjAlwaysOnTop)
     : QDialog(main), main_(main), registry_(registry), sbjAlwaysOnTop_(sbjAlwaysOnTop) {

@@ -48,7 +48,9 @@ constexpr const char* RunFileName = "voltara";
 }  // namespace
 
 frmMain::frmMain(ShellServices services)
-    : sysInfo(services.power), services_(std::move(services)), estimator_(std::make_unique<modBatteryStuff>(services_.registry, sysInfo)) {
+    : sysInfo(services.power),
+      services_(std::move(services)),
+      estimator_(std::make_unique<modBatteryStuff>(services_.registry, sysInfo)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(Title));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -110,8 +112,10 @@ void frmMain::BuildLayout() {
     placeTwips(ImgStatus, 150, 330, 240, 240);
     ImgStatus->setPixmap(windowIcon_.pixmap(16, 16));
 
-    const struct { const char* text; double left, top, width; } prompts[] = {
-        {"Battery Status:", 780, 240, 1035}, {"Battery Time:", 780, 465, 930}, {"AC Power:", 780, 690, 750}};
+    const struct {
+        const char* text;
+        double left, top, width;
+    } prompts[] = {{"Battery Status:", 780, 240, 1035}, {"Battery Time:", 780, 465, 930}, {"AC Power:", 780, 690, 750}};
     const double displayLeft[] = {1845, 1740, 1560};
     const double displayWidth[] = {1080, 1185, 1365};
     QFont bold = standard;
@@ -226,8 +230,7 @@ bool frmMain::Form_Load() {
     Settings.LowWarningPercent = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Low Warning Percent"));
     Settings.LowWarningTime = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Low Warning Time"));
     Settings.PercentInform = AsFlag(reg.GetUserString(regkeys::ControlCenter, "Percent Inform"));
-    Settings.PercentInformPercent =
-        AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Percent Inform Percent"));
+    Settings.PercentInformPercent = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Percent Inform Percent"));
     Settings.ACon = AsFlag(reg.GetUserString(regkeys::ControlCenter, "AC On"));
     Settings.ACoff = AsFlag(reg.GetUserString(regkeys::ControlCenter, "AC Off"));
 
@@ -298,8 +301,7 @@ void frmMain::sysInfo_PowerStatusChanged() {
 }
 
 void frmMain::RunPowerEvent() {
-    const auto message =
-        ApplyPowerEventRules(Settings, S(lblDisplay[1]->text()), S(lblDisplay[2]->text()), sysInfo);
+    const auto message = ApplyPowerEventRules(Settings, S(lblDisplay[1]->text()), S(lblDisplay[2]->text()), sysInfo);
     if (message) {
         services_.messageBoxes.Show(this, QString::fromLatin1(Title), Q(*message), MessageBoxes::Icon::Information,
                                     true);
@@ -321,8 +323,8 @@ void frmMain::Progress() {
     // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
     // unchanged pair is not sent again: the notification area would repaint for nothing.
     const QIcon small = CachedIcon(c.iconNumber);
-    if (!small.isNull() && (small.cacheKey() != tray_->icon().cacheKey() ||
-                            tray_->toolTip() != modSystemTray::CutTip(status)))
+    if (!small.isNull() &&
+        (small.cacheKey() != tray_->icon().cacheKey() || tray_->toolTip() != modSystemTray::CutTip(status)))
         modSystemTray::ModifyTrayIcon(*tray_, small, status);
 
     // 5. Status image.
@@ -350,8 +352,8 @@ void frmMain::Progress() {
     // 9. Compact window.
     if (sbjCompact->isChecked() && progress_) {
         progress_->ShowBar(progressWidthTwips_);
-        progress_->picProgress->setToolTip(Q(CompactTooltip(
-            S(lblDisplay[0]->text()), S(lblDisplay[1]->text()), S(lblDisplay[2]->text()))));
+        progress_->picProgress->setToolTip(
+            Q(CompactTooltip(S(lblDisplay[0]->text()), S(lblDisplay[1]->text()), S(lblDisplay[2]->text()))));
         if (!small.isNull()) progress_->ShowIcon(small);
     }
 
@@ -389,13 +391,20 @@ void frmMain::RunMenuItem(QAction* chosen) {
     // The menu has already flipped a ticked item's mark; the handlers decide from the
     // mark as it was when the user chose.
     if (chosen && chosen->isCheckable()) chosen->setChecked(!chosen->isChecked());
-    if (chosen == sbjExit) sbjExit_Click();
-    else if (chosen == sbjControlCenter) sbjControlCenter_Click();
-    else if (chosen == sbjCompact) sbjCompact_Click();
-    else if (chosen == sbjFull) sbjFull_Click();
-    else if (chosen == sbjStartWithWindows) sbjStartWithWindows_Click();
-    else if (chosen == sbjAlwaysOnTop) sbjAlwaysOnTop_Click();
-    else if (chosen == sbjAbout) sbjAbout_Click();
+    if (chosen == sbjExit)
+        sbjExit_Click();
+    else if (chosen == sbjControlCenter)
+        sbjControlCenter_Click();
+    else if (chosen == sbjCompact)
+        sbjCompact_Click();
+    else if (chosen == sbjFull)
+        sbjFull_Click();
+    else if (chosen == sbjStartWithWindows)
+        sbjStartWithWindows_Click();
+    else if (chosen == sbjAlwaysOnTop)
+        sbjAlwaysOnTop_Click();
+    else if (chosen == sbjAbout)
+        sbjAbout_Click();
 }
 
 void frmMain::sbjExit_Click() { Form_Unload(); }
@@ -451,8 +460,8 @@ void frmMain::sbjStartWithWindows_Click() {
         reg.SaveMachineString(regkeys::Run, "Voltara", "");
         sbjStartWithWindows->setChecked(false);
     } else {
-        const QString path = QDir::toNativeSeparators(services_.programFolder + QLatin1Char('/') +
-                                                      QString::fromLatin1(RunFileName));
+        const QString path =
+            QDir::toNativeSeparators(services_.programFolder + QLatin1Char('/') + QString::fromLatin1(RunFileName));
         reg.SaveMachineString(regkeys::Run, "Voltara", S(path));
         sbjStartWithWindows->setChecked(true);
     }

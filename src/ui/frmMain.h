@@ -34,12 +34,12 @@ class modRegistry;
 // What the main window needs from the outside world, passed in so tests can fake it.
 struct ShellServices {
     modRegistry& registry;
-    PowerSource& power;       // what sysInfo reads
+    PowerSource& power;  // what sysInfo reads
     Clock& clock;
     MessageBoxes& messageBoxes;
     SingleInstance& singleInstance;
-    Launcher& launcher;       // opens the default browser
-    QString programFolder;    // where the running program file lies
+    Launcher& launcher;                // opens the default browser
+    QString programFolder;             // where the running program file lies
     std::function<void()> endProgram;  // ends the program at once
 };
 

@@ -9,10 +9,10 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
-#include "StatusComposition.h"
-#include "RegistryDatum.h"
 #include "IconResources.h"
 #include "ProgressBar.h"
+#include "RegistryDatum.h"
+#include "StatusComposition.h"
 #include "Twips.h"
 #include "WindowPlace.h"
 #include "modRegistry.h"
@@ -121,8 +121,10 @@ void frmProgress::mousePressEvent(QMouseEvent* event) {
 }
 
 void frmProgress::mouseMoveEvent(QMouseEvent* event) {
-    if (manualDrag_) move(event->globalPosition().toPoint() - grab_);
-    else QWidget::mouseMoveEvent(event);
+    if (manualDrag_)
+        move(event->globalPosition().toPoint() - grab_);
+    else
+        QWidget::mouseMoveEvent(event);
 }
 
 void frmProgress::mouseReleaseEvent(QMouseEvent* event) {
@@ -140,8 +142,7 @@ bool frmProgress::eventFilter(QObject* watched, QEvent* event) {
         return event->type() == QEvent::MouseButtonPress;
     }
     // The track and the bar drag like the window's own background.
-    if (event->type() == QEvent::MouseButtonPress)
-        return Form_MouseDown(static_cast<QMouseEvent*>(event)->button());
+    if (event->type() == QEvent::MouseButtonPress) return Form_MouseDown(static_cast<QMouseEvent*>(event)->button());
     if (event->type() == QEvent::MouseMove && manualDrag_) {
         move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grab_);
         return true;

@@ -14,14 +14,14 @@
 #include <limits>
 #include <utility>
 
-#include "NumberRules.h"
-#include "RegistryDatum.h"
-#include "modRegistry.h"
 #include "IconResources.h"
 #include "MessageBoxes.h"
+#include "NumberRules.h"
 #include "PowerEventRules.h"
-#include "modTopMostWindow.h"
+#include "RegistryDatum.h"
 #include "TwipsLayout.h"
+#include "modRegistry.h"
+#include "modTopMostWindow.h"
 
 namespace {
 
@@ -144,8 +144,14 @@ frmSetup::frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& s
     cmdFinish->setObjectName(QStringLiteral("cmdFinish"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    QWidget* order[] = {txtLowWarningPercent, txtLowWarningTime, chkPercentInform, txtPercentInform,
-                        chkACOff,             chkACOn,           cmdFinish,        cmdCancel};
+    QWidget* order[] = {txtLowWarningPercent,
+                        txtLowWarningTime,
+                        chkPercentInform,
+                        txtPercentInform,
+                        chkACOff,
+                        chkACOn,
+                        cmdFinish,
+                        cmdCancel};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     for (QLineEdit* edit : {txtLowWarningPercent, txtLowWarningTime, txtPercentInform}) edit->installEventFilter(this);
@@ -297,23 +303,29 @@ void frmSetup::FieldLosingFocus(QLineEdit* field, int reason) {
     // Checked once the move is over, not inside it: a box shown in the middle of a focus
     // change would leave the clicked button held down.
     pendingLeaveCheck_ = field;
-    QMetaObject::invokeMethod(this, [this] { RunPendingLeaveCheck(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { RunPendingLeaveCheck(); }, Qt::QueuedConnection);
 }
 
 bool frmSetup::RunPendingLeaveCheck() {
     QLineEdit* field = std::exchange(pendingLeaveCheck_, nullptr);
     if (!field) return false;
     rejected_ = false;
-    if (field == txtLowWarningPercent) txtLowWarningPercent_Validate();
-    else if (field == txtLowWarningTime) txtLowWarningTime_Validate();
-    else if (field == txtPercentInform) txtPercentInform_Validate();
+    if (field == txtLowWarningPercent)
+        txtLowWarningPercent_Validate();
+    else if (field == txtLowWarningTime)
+        txtLowWarningTime_Validate();
+    else if (field == txtPercentInform)
+        txtPercentInform_Validate();
     return rejected_;
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == txtLowWarningPercent) txtLowWarningPercent_GotFocus();
-        else if (watched == txtPercentInform) txtPercentInform_GotFocus();
+        if (watched == txtLowWarningPercent)
+            txtLowWarningPercent_GotFocus();
+        else if (watched == txtPercentInform)
+            txtPercentInform_GotFocus();
     } else if (event->type() == QEvent::FocusOut) {
         if (auto* field = qobject_cast<QLineEdit*>(watched))
             FieldLosingFocus(field, static_cast<QFocusEvent*>(event)->reason());

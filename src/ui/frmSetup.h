@@ -17,7 +17,8 @@ class frmSetup : public QDialog {
 public:
     // Reads and stores the values in the registry; Ok applies them to the main window's
     // settings. Owned by the main window, which comes to the front when the dialog closes.
-    frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& settings, MessageBoxes& boxes);  // runs Form_Load
+    frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& settings,
+             MessageBoxes& boxes);  // runs Form_Load
 
     QLabel* lblPrompt[3] = {};
     QLineEdit* txtLowWarningPercent = nullptr;
@@ -60,7 +61,7 @@ private:
     NotificationSettings& settings_;
     MessageBoxes& boxes_;
     QLineEdit* pendingLeaveCheck_ = nullptr;
-    bool checking_ = false;   // a leave check runs; its own focus moves start none
-    bool rejected_ = false;   // the last check refused its field
+    bool checking_ = false;  // a leave check runs; its own focus moves start none
+    bool rejected_ = false;  // the last check refused its field
     bool unloaded_ = false;
 };

@@ -31,8 +31,7 @@ int main(int argc, char* argv[]) {
     auto instance = MakeSingleInstance();
     auto launcher = MakeLauncher();
 
-    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher,
-                               QApplication::applicationDirPath(),
+    frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher, QApplication::applicationDirPath(),
                                [] { QCoreApplication::exit(0); }});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
     if (!main.Form_Load()) return 0;

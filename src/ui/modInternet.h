@@ -2,8 +2,8 @@
 #pragma once
 #include <QString>
 
-#include "MessageBoxes.h"
 #include "Launcher.h"
+#include "MessageBoxes.h"
 
 class QWidget;
 

@@ -12,7 +12,10 @@ public:
     double SecondsSinceMidnight() override { return wall; }
     double AwakeSeconds() override { return awake; }
 
-    void advanceSeconds(double s) { wall += s; awake += s; }
+    void advanceSeconds(double s) {
+        wall += s;
+        awake += s;
+    }
     void advanceMinutes(double m) { advanceSeconds(60.0 * m); }
     void suspendFor(double s) { wall += s; }
 };

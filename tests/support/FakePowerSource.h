@@ -12,8 +12,20 @@ public:
     std::int32_t lifeTime = -1;
     int reads = 0;
 
-    std::int16_t ACStatus() override { ++reads; return ac; }
-    std::int16_t BatteryStatus() override { ++reads; return status; }
-    std::int16_t BatteryLifePercent() override { ++reads; return percent; }
-    std::int32_t BatteryLifeTime() override { ++reads; return lifeTime; }
+    std::int16_t ACStatus() override {
+        ++reads;
+        return ac;
+    }
+    std::int16_t BatteryStatus() override {
+        ++reads;
+        return status;
+    }
+    std::int16_t BatteryLifePercent() override {
+        ++reads;
+        return percent;
+    }
+    std::int32_t BatteryLifeTime() override {
+        ++reads;
+        return lifeTime;
+    }
 };

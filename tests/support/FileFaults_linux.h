@@ -23,8 +23,8 @@ public:
             return;
         }
         mounted_ = ::mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        active_ = mounted_ &&
-                  ::mount(nullptr, folder_.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        active_ =
+            mounted_ && ::mount(nullptr, folder_.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
     ~ReadOnlyFolder() {
         if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);

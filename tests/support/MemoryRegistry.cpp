@@ -26,8 +26,7 @@ reg::Status MemoryRegistry::CreateKeyEx(reg::Hive hive, const std::string& path,
     return OpenKeyEx(hive, path, access, out);
 }
 
-reg::Status MemoryRegistry::OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t,
-                                      reg::KeyHandle* out) {
+reg::Status MemoryRegistry::OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t, reg::KeyHandle* out) {
     if (hive == reg::Hive::LocalMachine && denyLocalMachine) return reg::ERROR_ACCESS_DENIED;
     if (!keys_.count(Id(hive, path))) return reg::ERROR_FILE_NOT_FOUND;
     *out = next_++;
@@ -81,9 +80,7 @@ void MemoryRegistry::PutRaw(reg::Hive hive, const std::string& path, const std::
     keys_[Id(hive, path)][Lower(name)] = std::move(value);
 }
 
-bool MemoryRegistry::HasKey(reg::Hive hive, const std::string& path) const {
-    return keys_.count(Id(hive, path)) != 0;
-}
+bool MemoryRegistry::HasKey(reg::Hive hive, const std::string& path) const { return keys_.count(Id(hive, path)) != 0; }
 
 void MemoryRegistry::DeleteKey(reg::Hive hive, const std::string& path) { keys_.erase(Id(hive, path)); }
 

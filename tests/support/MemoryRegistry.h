@@ -17,12 +17,11 @@ public:
 
     reg::Status CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                             reg::KeyHandle* out) override;
-    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
-                          reg::KeyHandle* out) override;
-    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type,
-                             std::uint8_t* data, std::uint32_t* size) override;
-    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type,
-                           const std::uint8_t* data, std::uint32_t size) override;
+    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access, reg::KeyHandle* out) override;
+    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* size) override;
+    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                           std::uint32_t size) override;
     reg::Status CloseKey(reg::KeyHandle key) override;
 
     // Direct access for arranging and checking, bypassing the API.
@@ -39,7 +38,7 @@ public:
 private:
     using Key = std::map<std::string, Value>;  // lower-cased name -> value
     static std::string Id(reg::Hive hive, const std::string& path);
-    std::map<std::string, Key> keys_;                    // Id -> key
-    std::map<reg::KeyHandle, std::string> handles_;      // open handle -> Id
+    std::map<std::string, Key> keys_;                // Id -> key
+    std::map<reg::KeyHandle, std::string> handles_;  // open handle -> Id
     reg::KeyHandle next_ = 0x100;
 };

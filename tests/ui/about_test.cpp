@@ -8,10 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "frmAbout.h"
 #include "support/FakeLauncher.h"
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
-#include "frmAbout.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ struct AboutFixture : ShellFixture {
     QStringList leftInTemp() const { return QDir(temp.path()).entryList(QDir::NoDotAndDotDot | QDir::Files); }
 };
 
-constexpr QFile::Permissions OthersAndGroup = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                              QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+constexpr QFile::Permissions OthersAndGroup =
+    QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 }  // namespace
 
@@ -75,14 +75,16 @@ void AboutTest::launch_data() {
     QTest::addColumn<QString>("message");
     const QString page = "voltara.quillfen.example/", mailto = "mailto:voltara@quillfen.example";
     const QString b = "/usr/bin/fakebrowser", none = "Browser Not Found", failed = "URL Failed";
-    QTest::newRow("home page") << false << b << true << page << "" << "";
-    QTest::newRow("home page, no browser") << false << "" << true << "" << none
-                                           << "Could not find default Internet Browser";
+    QTest::newRow("home page") << false << b << true << page << ""
+                               << "";
+    QTest::newRow("home page, no browser")
+        << false << "" << true << "" << none << "Could not find default Internet Browser";
     const QString pageFailed = "Attemp failed. Homepage https://voltara.quillfen.example/ cannot be opened";
     const QString noFile = "Could not create a temporary file to find the default ";
     QTest::newRow("home page, start fails") << false << b << false << page << failed << pageFailed;
     QTest::newRow("home page, no document") << false << "-" << true << "" << none << noFile + "Internet Browser.";
-    QTest::newRow("mail") << true << b << true << mailto << "" << "";
+    QTest::newRow("mail") << true << b << true << mailto << ""
+                          << "";
     QTest::newRow("mail, no browser") << true << "" << true << "" << none << "Could not find default E-mail program";
     QTest::newRow("mail, start fails") << true << b << false << mailto << failed
                                        << "Attemp failed. Default E-mail program cannot be opened";
@@ -150,11 +152,15 @@ void AboutTest::closingBringsMainForward() {
     frmAbout* d = f.open();
     QVERIFY(d);
     QCOMPARE(f.open(), d);  // About again brings the same dialog forward
-    if (closeBox) d->close();
-    else QTest::keyClick(d, Qt::Key_Return);
+    if (closeBox)
+        d->close();
+    else
+        QTest::keyClick(d, Qt::Key_Return);
     QVERIFY(f.closed());
-    if (compact) QVERIFY(!f.main->isVisible());
-    else QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
+    if (compact)
+        QVERIFY(!f.main->isVisible());
+    else
+        QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
 }
 
 QTEST_MAIN(AboutTest)

@@ -15,8 +15,8 @@ const QString Leave99 = "The range for low battery warning is between 1 and 99."
 const QString OkPercent = "The range for low battery warning percent is between 1 and 99.";
 const QString OkTime = "The range for low battery warning time is between 1 and 99.";
 const QString Inform = "The range for percentage informing is between, and include, 1 and 100.";
-const char* const Names[] = {"Low Warning Percent", "Low Warning Time", "Percent Inform",
-                             "Percent Inform Percent", "AC Off", "AC On"};
+const char* const Names[] = {"Low Warning Percent",    "Low Warning Time", "Percent Inform",
+                             "Percent Inform Percent", "AC Off",           "AC On"};
 
 // The main window on fakes with the Control Center opened from its menu.
 struct Fixture : ShellFixture {
@@ -100,17 +100,29 @@ void ControlCenterTest::leaveCheck_data() {
     QTest::addColumn<QString>("after");
     for (int i : {0, 1}) {
         QTest::addRow("%d: 99", i) << i << "99" << Leave99 << "99";
-        QTest::addRow("%d: 98", i) << i << "98" << "" << "98";
+        QTest::addRow("%d: 98", i) << i << "98"
+                                   << ""
+                                   << "98";
         QTest::addRow("%d: 0", i) << i << "0" << Leave99 << "0";
         QTest::addRow("%d: letters", i) << i << "ab" << Leave99 << "ab";
         QTest::addRow("%d: minus", i) << i << "-" << Leave99 << "-";
-        QTest::addRow("%d: emptied", i) << i << "" << "" << "10";
-        QTest::addRow("%d: 5 and a letter", i) << i << "5x" << "" << "5x";
-        QTest::addRow("%d: half", i) << i << ".5" << "" << ".5";
+        QTest::addRow("%d: emptied", i) << i << ""
+                                        << ""
+                                        << "10";
+        QTest::addRow("%d: 5 and a letter", i) << i << "5x"
+                                               << ""
+                                               << "5x";
+        QTest::addRow("%d: half", i) << i << ".5"
+                                     << ""
+                                     << ".5";
     }
-    QTest::newRow("2: 100") << 2 << "100" << "" << "100";
+    QTest::newRow("2: 100") << 2 << "100"
+                            << ""
+                            << "100";
     QTest::newRow("2: 101") << 2 << "101" << Inform << "101";
-    QTest::newRow("2: emptied") << 2 << "" << "" << "";
+    QTest::newRow("2: emptied") << 2 << ""
+                                << ""
+                                << "";
 }
 
 void ControlCenterTest::leaveCheck() {
@@ -135,20 +147,19 @@ void ControlCenterTest::leaveCheck() {
 }
 
 void ControlCenterTest::ok_data() {
-    QTest::addColumn<QStringList>("typed");    // the three fields, then informing "1" or "0"
-    QTest::addColumn<QString>("message");      // empty: applied and stored
-    QTest::addColumn<int>("refused");          // the field that gets the focus back
-    QTest::addColumn<QList<int>>("members");   // percent, minutes, informing percent
-    QTest::addColumn<QStringList>("stored");   // the six values
+    QTest::addColumn<QStringList>("typed");   // the three fields, then informing "1" or "0"
+    QTest::addColumn<QString>("message");     // empty: applied and stored
+    QTest::addColumn<int>("refused");         // the field that gets the focus back
+    QTest::addColumn<QList<int>>("members");  // percent, minutes, informing percent
+    QTest::addColumn<QStringList>("stored");  // the six values
     const QList<int> none;
     QTest::newRow("percent first") << QStringList{"0", "0", "0", "1"} << OkPercent << 0 << none << QStringList();
     QTest::newRow("99") << QStringList{"99", "10", "10", "0"} << OkPercent << 0 << none << QStringList();
     QTest::newRow("minutes") << QStringList{"98", "-5", "0", "1"} << OkTime << 1 << none << QStringList();
     QTest::newRow("101") << QStringList{"10", "10", "101", "1"} << Inform << 2 << none << QStringList();
     QTest::newRow("emptied informing") << QStringList{"10", "10", "", "1"} << Inform << 2 << none << QStringList();
-    QTest::newRow("normal forms, halves to even")
-        << QStringList{".5", "5x", "07", "1"} << "" << 0 << QList<int>{0, 5, 7}
-        << QStringList{".5", "5", "1", "7", "0", "0"};
+    QTest::newRow("normal forms, halves to even") << QStringList{".5", "5x", "07", "1"} << "" << 0
+                                                  << QList<int>{0, 5, 7} << QStringList{".5", "5", "1", "7", "0", "0"};
     // Informing off: any percentage passes; one beyond 16 bits is held as 0, as the next
     // start would read it.
     QTest::newRow("informing off") << QStringList{"98", "1", "9E9", "0"} << "" << 0 << QList<int>{98, 1, 0}
@@ -204,8 +215,10 @@ void ControlCenterTest::keysAndClicks() {
         QVERIFY(f.open());
         Type(f.d->txtLowWarningTime, "0");
         f.d->chkACOn->click();
-        if (escape) QTest::keyClick(f.d->txtLowWarningTime, Qt::Key_Escape);
-        else QTest::mouseClick(f.d->cmdCancel, Qt::LeftButton);
+        if (escape)
+            QTest::keyClick(f.d->txtLowWarningTime, Qt::Key_Escape);
+        else
+            QTest::mouseClick(f.d->cmdCancel, Qt::LeftButton);
         QVERIFY(f.closed());
     }
     QCOMPARE(f.boxes.shown.size(), std::size_t(1));

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "linux/FileRegistry.h"
 #include "frmSetup.h"
+#include "linux/FileRegistry.h"
 #include "support/FileFaults_linux.h"
 #include "support/ShellFixture.h"
 #include "support/TempDir.h"

@@ -24,7 +24,9 @@ bool Opaque(QRgb p) { return qAlpha(p) > 0; }
 // The charge colour of the status icons.
 bool Blue(QRgb p) { return qAlpha(p) == 255 && qBlue(p) > 200 && qRed(p) < 90 && qGreen(p) > 90 && qGreen(p) < 160; }
 
-QString StatusIcon(int number, int size) { return QStringLiteral(":/icons/%1.svg").arg(size == 16 ? number : number - 1); }
+QString StatusIcon(int number, int size) {
+    return QStringLiteral(":/icons/%1.svg").arg(size == 16 ? number : number - 1);
+}
 
 }  // namespace
 

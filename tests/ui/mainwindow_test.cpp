@@ -4,9 +4,9 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
+#include "frmProgress.h"
 #include "modSystemTray.h"
 #include "support/ShellFixture.h"
-#include "frmProgress.h"
 
 using reg::Hive;
 
@@ -68,11 +68,14 @@ void MainWindowTest::secondCopyShowsOnlyTheGuardMessage() {
 
 void MainWindowTest::storedSettingsAreLoaded() {
     ShellFixture f;
-    const char* const stored[][3] = {
-        {regkeys::Window, "X", "1500"}, {regkeys::Window, "Y", "3000"}, {regkeys::Window, "Always On Top", "True"},
-        {regkeys::ControlCenter, "Low Warning Percent", "20"}, {regkeys::ControlCenter, "Low Warning Time", "15"},
-        {regkeys::ControlCenter, "Percent Inform", "1"}, {regkeys::ControlCenter, "Percent Inform Percent", "80"},
-        {regkeys::ControlCenter, "ac on", "1"}};
+    const char* const stored[][3] = {{regkeys::Window, "X", "1500"},
+                                     {regkeys::Window, "Y", "3000"},
+                                     {regkeys::Window, "Always On Top", "True"},
+                                     {regkeys::ControlCenter, "Low Warning Percent", "20"},
+                                     {regkeys::ControlCenter, "Low Warning Time", "15"},
+                                     {regkeys::ControlCenter, "Percent Inform", "1"},
+                                     {regkeys::ControlCenter, "Percent Inform Percent", "80"},
+                                     {regkeys::ControlCenter, "ac on", "1"}};
     for (const auto& [key, name, value] : stored) f.putUser(key, name, value);
     f.store.PutRaw(Hive::CurrentUser, regkeys::ControlCenter, "AC Off", {reg::REG_DWORD, {1, 0, 0, 0}});
     f.store.PutText(Hive::LocalMachine, regkeys::Run, "Voltara", "/usr/bin/voltara");
@@ -118,11 +121,11 @@ void MainWindowTest::refreshTexts_data() {
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<QString>("tag");
     QTest::newRow("discharging") << 1 << 85 << 0 << 5025 << "85%" << QStringList{"85%", "1:23:45", "Off"} << "1091";
-    QTest::newRow("charging 85") << 9 << 85 << 1 << -1 << "Charging - 85%"
-                                 << QStringList{"85%", "No Info", "Charging"} << "1211";
+    QTest::newRow("charging 85") << 9 << 85 << 1 << -1 << "Charging - 85%" << QStringList{"85%", "No Info", "Charging"}
+                                 << "1211";
     QTest::newRow("charging 100") << 9 << 100 << 1 << -1 << "100%" << QStringList{"100%", "No Info", "On"} << "1201";
-    QTest::newRow("unknown on mains") << 255 << 255 << 1 << -1 << "AC Power"
-                                      << QStringList{"AC Power", "Unknown", "On"} << "1201";
+    QTest::newRow("unknown on mains") << 255 << 255 << 1 << -1 << "AC Power" << QStringList{"AC Power", "Unknown", "On"}
+                                      << "1201";
     QTest::newRow("unknown") << 255 << 255 << 0 << -1 << "Unknown" << QStringList{"Unknown", "Unknown", "Off"}
                              << "1301";
     QTest::newRow("ac unknown") << 2 << 10 << 255 << 0 << "10%" << QStringList{"10%", "0:0:0", "On"} << "1011";

@@ -24,13 +24,12 @@ class SysInfoTest : public QObject {
 private Q_SLOTS:
     void init() {
         testbed_ = umockdev_testbed_new();
-        battery_ = umockdev_testbed_add_device(testbed_, "power_supply", "BAT0", nullptr,
-                                               "type", "Battery", "status", "Discharging", "capacity", "80",
-                                               "energy_now", "40000000", "energy_full", "50000000",
-                                               "power_now", "10000000", nullptr,
-                                               "POWER_SUPPLY_NAME", "BAT0", nullptr);
-        adapter_ = umockdev_testbed_add_device(testbed_, "power_supply", "AC", nullptr, "type", "Mains", "online",
-                                               "0", nullptr, "POWER_SUPPLY_NAME", "AC", nullptr);
+        battery_ = umockdev_testbed_add_device(testbed_, "power_supply", "BAT0", nullptr, "type", "Battery", "status",
+                                               "Discharging", "capacity", "80", "energy_now", "40000000", "energy_full",
+                                               "50000000", "power_now", "10000000", nullptr, "POWER_SUPPLY_NAME",
+                                               "BAT0", nullptr);
+        adapter_ = umockdev_testbed_add_device(testbed_, "power_supply", "AC", nullptr, "type", "Mains", "online", "0",
+                                               nullptr, "POWER_SUPPLY_NAME", "AC", nullptr);
         QVERIFY(battery_ && adapter_);
         QCOMPARE(reader_.ACStatus(), 0);
         QCOMPARE(reader_.BatteryLifeTime(), 14400);
@@ -111,7 +110,9 @@ private Q_SLOTS:
         QCOMPARE(boxes.maxOpen, 1);
         QVERIFY2(runs.count() <= 1 + latePauses + stormMs / 1000,
                  qPrintable(QStringLiteral("%1 refreshes for a storm of %2 ms with %3 late slices")
-                                .arg(runs.count()).arg(stormMs).arg(latePauses)));
+                                .arg(runs.count())
+                                .arg(stormMs)
+                                .arg(latePauses)));
     }
 
     void otherSubsystemsAreNotPowerChanges() {

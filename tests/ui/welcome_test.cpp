@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "frmInfo.h"
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
-#include "frmInfo.h"
 
 using reg::Hive;
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "windows/AdvapiRegistry.h"
 #include "modRegistry.h"
+#include "windows/AdvapiRegistry.h"
 
 // Last: its macros take the place of the reg:: names (REG_SZ, ERROR_SUCCESS ...), with
 // the same values.
@@ -140,8 +140,8 @@ TEST_F(AdvapiRegistryTest, ForeignValuesReadAsTheirTypeAllows) {
         const char* name;
         reg::Status status;
     };
-    for (const Case& c : {Case{"Blob", -1}, Case{"Many", -1}, Case{"Nothing", ERROR_SUCCESS},
-                          Case{"Absent", ERROR_FILE_NOT_FOUND}}) {
+    for (const Case& c :
+         {Case{"Blob", -1}, Case{"Many", -1}, Case{"Nothing", ERROR_SUCCESS}, Case{"Absent", ERROR_FILE_NOT_FOUND}}) {
         RegistryDatum datum = RegistryDatum::Text("before");
         EXPECT_EQ(Query(regkeys::TimeCalc, c.name, datum), c.status) << c.name;
         EXPECT_EQ(datum, RegistryDatum::Text("before")) << c.name;
@@ -165,8 +165,8 @@ TEST_F(AdvapiRegistryTest, OnlyCreateMakesKeys) {
 TEST_F(AdvapiRegistryTest, HivesGoToTheirOwnRoots) {
     registry->CreateRegistryKey(regkeys::Run, reg::Hive::LocalMachine);
     registry->SaveMachineString(regkeys::Run, "Voltara", "C:\\Voltara\\voltara.exe");
-    EXPECT_EQ(RawOf(machine_, regkeys::Run, "Voltara").second, Bytes(std::begin("C:\\Voltara\\voltara.exe"),
-                                                                      std::end("C:\\Voltara\\voltara.exe")));
+    EXPECT_EQ(RawOf(machine_, regkeys::Run, "Voltara").second,
+              Bytes(std::begin("C:\\Voltara\\voltara.exe"), std::end("C:\\Voltara\\voltara.exe")));
     EXPECT_TRUE(registry->GetUserString(regkeys::Run, "Voltara").IsEmpty());
     EXPECT_FALSE(KeyExists(user_, regkeys::Run));
 
@@ -180,7 +180,8 @@ TEST_F(AdvapiRegistryTest, HivesGoToTheirOwnRoots) {
 }
 
 TEST_F(AdvapiRegistryTest, RefusedMachineKeyReadsEmptyAndTakesNoWrite) {
-    PutRaw(machine_, regkeys::Run, "Voltara", REG_SZ, Bytes(std::begin("C:\\Old\\voltara.exe"), std::end("C:\\Old\\voltara.exe")));
+    PutRaw(machine_, regkeys::Run, "Voltara", REG_SZ,
+           Bytes(std::begin("C:\\Old\\voltara.exe"), std::end("C:\\Old\\voltara.exe")));
     ASSERT_EQ(registry->GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("C:\\Old\\voltara.exe"));
 
     Use(&RefuseMachineKeys);

@@ -30,16 +30,14 @@ protected:
     fs::path entry() const { return autostart() / "Voltara.desktop"; }
 
     TempDir dir;
-    FileRegistry backend{dir.path() / "cu.reg", dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg",
-                         autostart()};
+    FileRegistry backend{dir.path() / "cu.reg", dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg", autostart()};
     modRegistry registry{backend};
 };
 
 TEST_F(RunEntry, OnIsADesktopEntryThatStartsTheProgramOffAHiddenOne) {
     EXPECT_TRUE(registry.GetMachineString(regkeys::Run, "Voltara").IsEmpty());
     registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
-    EXPECT_EQ(ReadFile(entry()),
-              "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
+    EXPECT_EQ(ReadFile(entry()), "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
     struct stat st {};
     ASSERT_EQ(::stat(entry().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
@@ -103,7 +101,8 @@ TEST(AutostartExec, ReadsEntriesWrittenByOthers) {
         {"Exec=outside\n[Desktop Entry]\nName=Voltara\n", ""},
         {"\x01\x02 not a desktop file", ""},
     };
-    for (const auto& [content, value] : cases) EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(content), value) << content;
+    for (const auto& [content, value] : cases)
+        EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(content), value) << content;
 }
 
 TEST(AutostartRunKey, KnowsTheRunKeyInAnyCase) {

@@ -23,7 +23,8 @@ protected:
 
     void Store(const char* data, const char* count) {
         if (std::string_view(data) != Missing) backend.PutText(reg::Hive::CurrentUser, regkeys::TimeCalc, "Data", data);
-        if (std::string_view(count) != Missing) backend.PutText(reg::Hive::CurrentUser, regkeys::TimeCalc, "Count", count);
+        if (std::string_view(count) != Missing)
+            backend.PutText(reg::Hive::CurrentUser, regkeys::TimeCalc, "Count", count);
     }
     std::string Data() const { return backend.TextOf(reg::Hive::CurrentUser, regkeys::TimeCalc, "Data"); }
     std::string Count() const { return backend.TextOf(reg::Hive::CurrentUser, regkeys::TimeCalc, "Count"); }
@@ -67,17 +68,18 @@ TEST_P(Estimate, TurnsTheStoredAverageIntoATimeText) {
 }
 
 using E = EstimateCase;
-INSTANTIATE_TEST_SUITE_P(
-    Table, Estimate,
-    ::testing::Values(E{Missing, Missing, 85, "No Info", Missing}, E{"1.5", "0", 85, "No Info", "0"},
-                      E{"0", "5", 85, "No Info", "5"}, E{"1", "3", 0, "0:00", "3"}, E{"1", "3", 65, "1:05", "3"},
-                      E{"15.1", "3", 100, "25:10", "3"}, E{"1", "3", 255, "4:15", "3"},
-                      E{"1,5", "2", 85, "2:08", "2"},  // written where ',' is the separator
-                      E{"1.5", "10000", 85, "2:08", "9850"}, E{"1.5", "20000", 85, "2:08", "9850"},
-                      E{"0", "10000", 85, "No Info", "10000"}, E{"abc", "3", 85, "No Info", "3"},
-                      E{"1.5", "x", 85, "No Info", "x"}, E{"1.5", "-2", 85, "No Info", "-2"},
-                      E{"1.5", "40000", 85, "No Info", "40000"}, E{"-1.5", "3", 85, "No Info", "3"},
-                      E{"79228162514264337593543950335", "1", 85, "No Info", "1"}));
+INSTANTIATE_TEST_SUITE_P(Table, Estimate,
+                         ::testing::Values(E{Missing, Missing, 85, "No Info", Missing},
+                                           E{"1.5", "0", 85, "No Info", "0"}, E{"0", "5", 85, "No Info", "5"},
+                                           E{"1", "3", 0, "0:00", "3"}, E{"1", "3", 65, "1:05", "3"},
+                                           E{"15.1", "3", 100, "25:10", "3"}, E{"1", "3", 255, "4:15", "3"},
+                                           E{"1,5", "2", 85, "2:08", "2"},  // written where ',' is the separator
+                                           E{"1.5", "10000", 85, "2:08", "9850"}, E{"1.5", "20000", 85, "2:08", "9850"},
+                                           E{"0", "10000", 85, "No Info", "10000"}, E{"abc", "3", 85, "No Info", "3"},
+                                           E{"1.5", "x", 85, "No Info", "x"}, E{"1.5", "-2", 85, "No Info", "-2"},
+                                           E{"1.5", "40000", 85, "No Info", "40000"},
+                                           E{"-1.5", "3", 85, "No Info", "3"},
+                                           E{"79228162514264337593543950335", "1", 85, "No Info", "1"}));
 
 struct RecordCase {
     const char* data;
@@ -99,17 +101,18 @@ TEST_P(Record, FoldsOneSampleIntoTheAverage) {
 }
 
 using R = RecordCase;
-INSTANTIATE_TEST_SUITE_P(
-    Table, Record,
-    ::testing::Values(R{Missing, Missing, 2, 1.5, "0.75", "1"},
-                      R{"1.5", "10000", 1, 1.0, "1.4999500049995000499950005", "9850"},
-                      R{"1,5", "2", 1, 1.0, "1.3333333333333333333333333333", "3"}, R{"1.5", "0", 1, 3.0, "3", "1"},
-                      // Histories that are none to build on start afresh.
-                      R{"0", "5", 1, 2.0, "2", "1"}, R{"abc", "3", 1, 2.0, "2", "1"}, R{"1.5", "-1", 1, 2.0, "2", "1"},
-                      // No rate at all: the history stays as it was.
-                      R{"1.5", "2", 0, 1.0, "1.5", "2"}, R{"1.5", "2", 1, 0.0, "1.5", "2"},
-                      R{"1.5", "2", 1, -1.0, "1.5", "2"},
-                      R{"1.5", "2", 1, std::numeric_limits<double>::infinity(), "1.5", "2"}));
+INSTANTIATE_TEST_SUITE_P(Table, Record,
+                         ::testing::Values(R{Missing, Missing, 2, 1.5, "0.75", "1"},
+                                           R{"1.5", "10000", 1, 1.0, "1.4999500049995000499950005", "9850"},
+                                           R{"1,5", "2", 1, 1.0, "1.3333333333333333333333333333", "3"},
+                                           R{"1.5", "0", 1, 3.0, "3", "1"},
+                                           // Histories that are none to build on start afresh.
+                                           R{"0", "5", 1, 2.0, "2", "1"}, R{"abc", "3", 1, 2.0, "2", "1"},
+                                           R{"1.5", "-1", 1, 2.0, "2", "1"},
+                                           // No rate at all: the history stays as it was.
+                                           R{"1.5", "2", 0, 1.0, "1.5", "2"}, R{"1.5", "2", 1, 0.0, "1.5", "2"},
+                                           R{"1.5", "2", 1, -1.0, "1.5", "2"},
+                                           R{"1.5", "2", 1, std::numeric_limits<double>::infinity(), "1.5", "2"}));
 
 class CommaLocale : public EstimatorTest {
 protected:

@@ -75,7 +75,8 @@ protected:
     std::vector<fs::path> SetAside() const {
         std::vector<fs::path> copies;
         for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
-            if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) copies.push_back(e.path());
+            if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0)
+                copies.push_back(e.path());
         return copies;
     }
 
@@ -190,8 +191,8 @@ TEST_F(FileRegistryTest, AWriterKilledAtAnyPointLeavesAWholeFile) {
         ASSERT_TRUE(parsed.wellFormed) << "killed after " << delayUs << " us";
         // Whatever was renamed into place is complete: R..V0 to R..Vn with no gap.
         const auto names = parsed.document.ValueNames(kKey);
-        const auto count = std::count_if(names.begin(), names.end(),
-                                         [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
+        const auto count =
+            std::count_if(names.begin(), names.end(), [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
         EXPECT_GT(count, 0);
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)),
@@ -249,8 +250,11 @@ std::string TenMegabytesOfNoise() {
 INSTANTIATE_TEST_SUITE_P(
     Faults, CorruptFile,
     testing::Values(Damage{"cutShort", "REGEDIT4\n\n" + kReadable + "\"Low Warning Time\"=\"1", true},
-                    Damage{"binary", std::string("\x7F" "ELF\x02\x01\x01\n") + kReadable +
-                                         std::string("\0\xff\xfe garbage", 12), true},
+                    Damage{"binary",
+                           std::string("\x7F"
+                                       "ELF\x02\x01\x01\n") +
+                               kReadable + std::string("\0\xff\xfe garbage", 12),
+                           true},
                     Damage{"otherHeader", "Windows Registry Editor Version 5.00\n\n" + kReadable, true},
                     Damage{"tenMegabytesOfNoise", TenMegabytesOfNoise(), false}),
     [](const testing::TestParamInfo<Damage>& tested) { return tested.param.label; });
@@ -398,7 +402,8 @@ TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFully) {
         reg::KeyHandle key = 0;
         if (own->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key) != reg::ERROR_ACCESS_DENIED) return 1;
         if (key != 0) return 2;
-        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key) != reg::ERROR_ACCESS_DENIED) return 3;
+        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key) != reg::ERROR_ACCESS_DENIED)
+            return 3;
         if (!mine.GetMachineString(regkeys::Run, "Voltara").IsEmpty()) return 4;
         if (!mine.GetMachineString("SOFTWARE\\Vendor", "Shared").IsEmpty()) return 5;
         mine.SaveMachineString(regkeys::Run, "Voltara", "");
@@ -440,13 +445,21 @@ TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
     };
     const Case cases[] = {
         {{{"HOME", "/home/ann"}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/etc/xdg/autostart"},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
+         "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
+         "/etc/xdg/autostart"},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg"}},
-         "/cfg/voltara/HKEY_CURRENT_USER.reg", "/opt/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/opt/xdg/autostart"},
+         "/cfg/voltara/HKEY_CURRENT_USER.reg",
+         "/opt/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
+         "/opt/xdg/autostart"},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site"}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/site/voltara/HKEY_LOCAL_MACHINE.reg", "/site/autostart"},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
+         "/site/voltara/HKEY_LOCAL_MACHINE.reg",
+         "/site/autostart"},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", ""}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg", "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg", "/etc/xdg/autostart"},
+         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
+         "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
+         "/etc/xdg/autostart"},
     };
     for (const auto& c : cases) {
         const auto paths = FileRegistryPathsFromEnvironment([&](const char* name) -> std::optional<std::string> {

@@ -102,8 +102,8 @@ struct ParseCase {
     const char* label;
     const char* text;
     bool wellFormed;
-    const char* key;    // a key that must have been read
-    const char* name;   // a value that must have been read under it, or null
+    const char* key;   // a key that must have been read
+    const char* name;  // a value that must have been read under it, or null
     Value value;
 };
 
@@ -124,18 +124,20 @@ TEST_P(Parse, ReadsWhatItCanAndSaysWhetherAnythingWasLost) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, Parse,
     testing::Values(
-        ParseCase{"crlfCommentsAndBlanks", "REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n",
-                  true, "A", "v", Sz("1")},
+        ParseCase{"crlfCommentsAndBlanks", "REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true,
+                  "A", "v", Sz("1")},
         ParseCase{"emptyKey", "REGEDIT4\n[HKEY_CURRENT_USER\\A\\B]\n", true, "a\\b", nullptr, {}},
-        ParseCase{"sectionsMerge", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"y\"=\"2\"\n",
-                  true, "A", "x", Sz("1")},
+        ParseCase{"sectionsMerge",
+                  "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"y\"=\"2\"\n", true, "A",
+                  "x", Sz("1")},
         ParseCase{"hexContinued", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"b\"=hex(7):61,\\\n  00,\\\n  00\n", true, "A",
                   "b", Value{7, {0x61, 0, 0}}},
         ParseCase{"shortDword", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"d\"=DWORD:1F\n", true, "A", "d",
                   Value{4, {0x1f, 0, 0, 0}}},
         ParseCase{"noHeader", "[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n", false, "A", "v", Sz("1")},
-        ParseCase{"foreignRoot", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\B]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n",
-                  false, "A", "v", Sz("1")},
+        ParseCase{"foreignRoot",
+                  "REGEDIT4\n[HKEY_LOCAL_MACHINE\\B]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n", false, "A",
+                  "v", Sz("1")},
         ParseCase{"badLineSkipped", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\nrubbish\n\"v\"=\"1\"\n", false, "A", "v",
                   Sz("1")},
         ParseCase{"unclosedQuote", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"w\"=\"open\n\"v\"=\"1\"\n", false, "A", "v",
@@ -147,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"duplicate", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n\"V\"=\"2\"\n", false, "A", "v",
                   Sz("2")},
         ParseCase{"valueBeforeSection", "REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, "A", nullptr, {}},
-        ParseCase{"truncated", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, "A",
-                  "v", Sz("1")}),
+        ParseCase{"truncated", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, "A", "v",
+                  Sz("1")}),
     [](const testing::TestParamInfo<ParseCase>& tested) { return tested.param.label; });
 
 TEST(HiveDocument, ParseSurvivesBinaryGarbage) {

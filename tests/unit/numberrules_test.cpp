@@ -30,8 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // nothing that reads as a number
         LeadingCase{"", 0}, LeadingCase{"abc", 0}, LeadingCase{"-", 0}, LeadingCase{"+", 0}, LeadingCase{".", 0},
-        LeadingCase{"-.", 0}, LeadingCase{"+-1", 0}, LeadingCase{"--1", 0}, LeadingCase{"$5", 0},
-        LeadingCase{"e5", 0}, LeadingCase{"-0", 0}, LeadingCase{"-0.0e5", 0},
+        LeadingCase{"-.", 0}, LeadingCase{"+-1", 0}, LeadingCase{"--1", 0}, LeadingCase{"$5", 0}, LeadingCase{"e5", 0},
+        LeadingCase{"-0", 0}, LeadingCase{"-0.0e5", 0},
         // decimal starts
         LeadingCase{"07", 7}, LeadingCase{"5a", 5}, LeadingCase{"+7", 7}, LeadingCase{"-12abc", -12},
         LeadingCase{".5", 0.5}, LeadingCase{"-.5", -0.5}, LeadingCase{"5.", 5}, LeadingCase{"1.2.3", 1.2},
@@ -60,19 +60,17 @@ struct NormalCase {
 
 class NormalFormTest : public testing::TestWithParam<NormalCase> {};
 
-TEST_P(NormalFormTest, WritesTheShortestDecimalText) {
-    EXPECT_EQ(NormalForm(GetParam().number), GetParam().expected);
-}
+TEST_P(NormalFormTest, WritesTheShortestDecimalText) { EXPECT_EQ(NormalForm(GetParam().number), GetParam().expected); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, NormalFormTest,
-    testing::Values(NormalCase{7, "7"}, NormalCase{-7, "-7"}, NormalCase{0.5, ".5"}, NormalCase{-0.5, "-.5"},
-                    NormalCase{0, "0"}, NormalCase{-0.0, "0"}, NormalCase{100, "100"}, NormalCase{12.25, "12.25"},
-                    NormalCase{0.1, ".1"}, NormalCase{123456.789, "123456.789"}, NormalCase{0.00001, ".00001"},
-                    NormalCase{1e14, "100000000000000"}, NormalCase{1e15, "1E+15"}, NormalCase{-2.5e20, "-2.5E+20"},
-                    NormalCase{1.5e-7, "1.5E-07"},
-                    NormalCase{std::numeric_limits<double>::infinity(), "1.7976931348623157E+308"},
-                    NormalCase{std::numeric_limits<double>::quiet_NaN(), "0"}));
+INSTANTIATE_TEST_SUITE_P(Numbers, NormalFormTest,
+                         testing::Values(NormalCase{7, "7"}, NormalCase{-7, "-7"}, NormalCase{0.5, ".5"},
+                                         NormalCase{-0.5, "-.5"}, NormalCase{0, "0"}, NormalCase{-0.0, "0"},
+                                         NormalCase{100, "100"}, NormalCase{12.25, "12.25"}, NormalCase{0.1, ".1"},
+                                         NormalCase{123456.789, "123456.789"}, NormalCase{0.00001, ".00001"},
+                                         NormalCase{1e14, "100000000000000"}, NormalCase{1e15, "1E+15"},
+                                         NormalCase{-2.5e20, "-2.5E+20"}, NormalCase{1.5e-7, "1.5E-07"},
+                                         NormalCase{std::numeric_limits<double>::infinity(), "1.7976931348623157E+308"},
+                                         NormalCase{std::numeric_limits<double>::quiet_NaN(), "0"}));
 
 TEST(NumberRules, NormalFormReadsBackAsTheSameNumber) {
     for (double n : {0.5, 1.0 / 3, -2.0 / 3, 98.99999999999999, 1e-300, 5e-324, 1e300, -2.5e-6, 1e15, kMax, -kMax}) {

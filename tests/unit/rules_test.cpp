@@ -73,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"unplugged while charging", Armed(0, 0, false, 0, false, true), 50, 0, "1:00", "Charging", AcOff},
         RuleCase{"mains unknown", Armed(0, 0, false, 0, true, true), 50, 255, "1:00", "Off", None},
         RuleCase{"low pre-empts unplugged", Everything, 15, 0, "0:05", "On", LowCharge20},
-        RuleCase{"time pre-empts percentage", Armed(0, 10, true, 50, false, false), 50, 0, "0:05", "Off",
-                 LowTime10},
+        RuleCase{"time pre-empts percentage", Armed(0, 10, true, 50, false, false), 50, 0, "0:05", "Off", LowTime10},
         RuleCase{"charge unknown", Everything, 255, 0, "0:01", "On", None}),
     [](const auto& tested) {
         std::string n = tested.param.name;
@@ -112,9 +111,8 @@ TEST(RulesOverRuns, ChangeRulesFireOnceLevelRulesRepeatAndAPreemptedChangeIsNotS
 
 TEST(MinutesOfTimeText, ReadsHoursAndMinutesOnly) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"1:23:45", 83}, {"2:08", 128}, {"0:0:59", 0},         {"25:10", 1510},
-        {"No Info", {}}, {"Unknown", {}}, {"", {}},            {":30", {}},
-        {"1:", {}},      {"a:10", {}},    {"-1:-2:-3", {}},    {"99999999999:00", INT_MAX}};
+        {"1:23:45", 83}, {"2:08", 128}, {"0:0:59", 0}, {"25:10", 1510}, {"No Info", {}},  {"Unknown", {}},
+        {"", {}},        {":30", {}},   {"1:", {}},    {"a:10", {}},    {"-1:-2:-3", {}}, {"99999999999:00", INT_MAX}};
     for (const auto& [text, minutes] : cases) EXPECT_EQ(MinutesOfTimeText(text), minutes) << '"' << text << '"';
 }
 

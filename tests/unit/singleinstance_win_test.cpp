@@ -23,7 +23,10 @@ TEST(NamedMutexInstance, FirstHoldsTheGuardUntilItEnds) {
         EXPECT_TRUE(second.AnotherCopyRuns());
 
         // A refused copy takes nothing with it when it ends.
-        { NamedMutexInstance third(TestName()); EXPECT_TRUE(third.AnotherCopyRuns()); }
+        {
+            NamedMutexInstance third(TestName());
+            EXPECT_TRUE(third.AnotherCopyRuns());
+        }
         NamedMutexInstance fourth(TestName());
         EXPECT_TRUE(fourth.AnotherCopyRuns());
     }

@@ -39,30 +39,29 @@ TEST_P(StatusCompositionTest, ComposesWhatARefreshShows) {
     EXPECT_EQ(ACText(status.statusText, power), c.acText);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, StatusCompositionTest,
-    testing::Values(
-        // present, not charging: bands of ten; no icon outside 0..100
-        RefreshCase{1, 85, 0, 5025, "85%", 1091, 85, "85%", "1:23:45", "Off"},
-        RefreshCase{1, 100, 0, -1, "100%", 1101, 100, "100%", "estimate", "Off"},
-        RefreshCase{2, 10, 0, 3723, "10%", 1011, 10, "10%", "1:2:3", "Off"},
-        RefreshCase{2, 11, 255, 0, "11%", 1021, 11, "11%", "0:0:0", "On"},
-        RefreshCase{4, 0, 0, 59, "0%", 1011, 0, "0%", "0:0:59", "Off"},
-        RefreshCase{0, 21, 1, 60, "21%", 1031, 21, "21%", "0:1:0", "On"},
-        RefreshCase{7, 91, 0, 1, "91%", 1101, 91, "91%", "0:0:1", "Off"},
-        RefreshCase{-3, 55, 0, 1, "55%", 1061, 55, "55%", "0:0:1", "Off"},
-        RefreshCase{1, 101, 0, 1, "101%", 0, 101, "101%", "0:0:1", "Off"},
-        RefreshCase{1, 255, 0, 1, "255%", 0, 255, "255%", "0:0:1", "Off"},
-        // charging
-        RefreshCase{8, 85, 1, 5025, "Charging - 85%", 1211, 85, "85%", "1:23:45", "Charging"},
-        RefreshCase{9, 100, 1, -1, "100%", 1201, 100, "100%", "estimate", "On"},
-        RefreshCase{127, 0, 0, -1, "Charging - 0%", 1211, 0, "0%", "estimate", "Charging"},
-        // no battery, unknown battery state, a value no system gives
-        RefreshCase{128, 0, 1, 59, "No Battery", 1301, 0, "No Battery", "0:0:59", "On"},
-        RefreshCase{255, 50, 1, 5025, "AC Power", 1201, 0, "AC Power", "Unknown", "On"},
-        RefreshCase{255, 50, 0, 5025, "Unknown", 1301, 0, "Unknown", "Unknown", "Off"},
-        RefreshCase{129, 50, 255, -1, "Unknown", 1301, 0, "Unknown", "Unknown", "On"},
-        RefreshCase{256, 50, 1, -1, "", 0, 0, "", "estimate", "On"}));
+INSTANTIATE_TEST_SUITE_P(States, StatusCompositionTest,
+                         testing::Values(
+                             // present, not charging: bands of ten; no icon outside 0..100
+                             RefreshCase{1, 85, 0, 5025, "85%", 1091, 85, "85%", "1:23:45", "Off"},
+                             RefreshCase{1, 100, 0, -1, "100%", 1101, 100, "100%", "estimate", "Off"},
+                             RefreshCase{2, 10, 0, 3723, "10%", 1011, 10, "10%", "1:2:3", "Off"},
+                             RefreshCase{2, 11, 255, 0, "11%", 1021, 11, "11%", "0:0:0", "On"},
+                             RefreshCase{4, 0, 0, 59, "0%", 1011, 0, "0%", "0:0:59", "Off"},
+                             RefreshCase{0, 21, 1, 60, "21%", 1031, 21, "21%", "0:1:0", "On"},
+                             RefreshCase{7, 91, 0, 1, "91%", 1101, 91, "91%", "0:0:1", "Off"},
+                             RefreshCase{-3, 55, 0, 1, "55%", 1061, 55, "55%", "0:0:1", "Off"},
+                             RefreshCase{1, 101, 0, 1, "101%", 0, 101, "101%", "0:0:1", "Off"},
+                             RefreshCase{1, 255, 0, 1, "255%", 0, 255, "255%", "0:0:1", "Off"},
+                             // charging
+                             RefreshCase{8, 85, 1, 5025, "Charging - 85%", 1211, 85, "85%", "1:23:45", "Charging"},
+                             RefreshCase{9, 100, 1, -1, "100%", 1201, 100, "100%", "estimate", "On"},
+                             RefreshCase{127, 0, 0, -1, "Charging - 0%", 1211, 0, "0%", "estimate", "Charging"},
+                             // no battery, unknown battery state, a value no system gives
+                             RefreshCase{128, 0, 1, 59, "No Battery", 1301, 0, "No Battery", "0:0:59", "On"},
+                             RefreshCase{255, 50, 1, 5025, "AC Power", 1201, 0, "AC Power", "Unknown", "On"},
+                             RefreshCase{255, 50, 0, 5025, "Unknown", 1301, 0, "Unknown", "Unknown", "Off"},
+                             RefreshCase{129, 50, 255, -1, "Unknown", 1301, 0, "Unknown", "Unknown", "On"},
+                             RefreshCase{256, 50, 1, -1, "", 0, 0, "", "estimate", "On"}));
 
 TEST(StatusComposition, BatteryStatusTextReadsTheChargeOfItsMoment) {
     FakePowerSource power;
@@ -79,15 +78,17 @@ TEST(StatusComposition, BarWidthFollowsTheChargeWithinItsTrack) {
         float container;
         std::int16_t percent;
         float width;
-    } cases[] = {{2745, 85, 2333.25f}, {2745, 0, 0}, {2745, 100, 2745}, {2745, 33, 27.45f * 33},
+    } cases[] = {{2745, 85, 2333.25f}, {2745, 0, 0},  {2745, 100, 2745}, {2745, 33, 27.45f * 33},
                  {2745, 255, 2745},    {2745, -5, 0}, {0, 50, 0},        {-100, 50, 0}};
     for (const auto& c : cases) EXPECT_FLOAT_EQ(BarWidth(c.container, c.percent), c.width) << c.percent;
 }
 
 TEST(StatusComposition, LifeTimeIsHoursMinutesSecondsUnpadded) {
-    const std::pair<std::int32_t, std::string> cases[] = {
-        {3600, "1:0:0"}, {360000, "100:0:0"}, {-5, "-0:0:5"}, {2147483647, "596523:14:7"},
-        {-2147483647 - 1, "-596523:14:8"}};
+    const std::pair<std::int32_t, std::string> cases[] = {{3600, "1:0:0"},
+                                                          {360000, "100:0:0"},
+                                                          {-5, "-0:0:5"},
+                                                          {2147483647, "596523:14:7"},
+                                                          {-2147483647 - 1, "-596523:14:8"}};
     for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatLifeTime(seconds), text) << seconds;
 }
 

@@ -30,8 +30,13 @@ protected:
 };
 
 TEST_F(SysfsPowerReaderTest, ReadsWhatTheMappingUsesAndNothingElse) {
-    Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", " 80 "}, {"energy_now", "40000000"},
-                    {"energy_full", "50000000"}, {"power_now", "10000000"}, {"manufacturer", "SANYO"}});
+    Device("BAT0", {{"type", "Battery"},
+                    {"status", "Discharging"},
+                    {"capacity", " 80 "},
+                    {"energy_now", "40000000"},
+                    {"energy_full", "50000000"},
+                    {"power_now", "10000000"},
+                    {"manufacturer", "SANYO"}});
     Device("AC", {{"type", "Mains"}, {"online", "0"}, {"model_name", "x"}});
     Device("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "4"}});
 
@@ -100,30 +105,35 @@ TEST_P(GarbageAttributes, GiveUnknownValuesNeverNonsense) {
 using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Faults, GarbageAttributes,
-    ::testing::Values(
-        GarbageCase{"binary capacity",
-                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "\xff\xfe\0junk"s},
-                     {"energy_now", "30"}, {"energy_full", "60"}},
-                    {},
-                    {0, 0, 50, -1}},
-        GarbageCase{"numbers beyond 64 bits and negative energies",
-                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "99999999999999999999"},
-                     {"energy_now", "-1"}, {"energy_full", "18446744073709551616"},
-                     {"power_now", "-9223372036854775808"}},
-                    {},
-                    {0, 255, 255, -1}},
-        GarbageCase{"NUL bytes inside values",
-                    {{"type", "  Battery \n\n"}, {"status", "Discharging\0x"s}, {"capacity", "42\0"s}},
-                    {},
-                    {255, 255, 255, -1}},
-        GarbageCase{"an adapter that does not say whether it is online",
-                    {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}},
-                    {{"type", "Mains"}, {"online", "yes"}},
-                    {0, 1, 80, -1}},
-        GarbageCase{"an attribute longer than a page",
-                    {{"type", "Battery"}, {"status", "Full"}, {"capacity", std::string(5000, '9')}},
-                    {},
-                    {1, 255, 255, -1}}));
+    ::testing::Values(GarbageCase{"binary capacity",
+                                  {{"type", "Battery"},
+                                   {"status", "Discharging"},
+                                   {"capacity", "\xff\xfe\0junk"s},
+                                   {"energy_now", "30"},
+                                   {"energy_full", "60"}},
+                                  {},
+                                  {0, 0, 50, -1}},
+                      GarbageCase{"numbers beyond 64 bits and negative energies",
+                                  {{"type", "Battery"},
+                                   {"status", "Discharging"},
+                                   {"capacity", "99999999999999999999"},
+                                   {"energy_now", "-1"},
+                                   {"energy_full", "18446744073709551616"},
+                                   {"power_now", "-9223372036854775808"}},
+                                  {},
+                                  {0, 255, 255, -1}},
+                      GarbageCase{"NUL bytes inside values",
+                                  {{"type", "  Battery \n\n"}, {"status", "Discharging\0x"s}, {"capacity", "42\0"s}},
+                                  {},
+                                  {255, 255, 255, -1}},
+                      GarbageCase{"an adapter that does not say whether it is online",
+                                  {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}},
+                                  {{"type", "Mains"}, {"online", "yes"}},
+                                  {0, 1, 80, -1}},
+                      GarbageCase{"an attribute longer than a page",
+                                  {{"type", "Battery"}, {"status", "Full"}, {"capacity", std::string(5000, '9')}},
+                                  {},
+                                  {1, 255, 255, -1}}));
 
 TEST_F(SysfsPowerReaderTest, UnreadableAttributesAreAbsent) {
     fs::path battery = Device("BAT0", {{"type", "Battery"}, {"energy_now", "30"}, {"energy_full", "60"}});

@@ -21,7 +21,8 @@ std::string Write(const fs::path& file, const char* text) {
 
 TEST(WinShell, FindsTheProgramForHtmlDocumentsOnly) {
     TempDir dir;
-    const std::string browser = winshell::FindExecutableOf(Write(dir.path() / "temphtm.HTM", "\"<HTML> <\\HTML>\"\r\n"));
+    const std::string browser =
+        winshell::FindExecutableOf(Write(dir.path() / "temphtm.HTM", "\"<HTML> <\\HTML>\"\r\n"));
     ASSERT_FALSE(browser.empty());
     EXPECT_TRUE(fs::is_regular_file(browser)) << browser;
 

@@ -81,7 +81,8 @@ std::vector<std::string> SplitArguments(std::string_view line) {
         } else if (c == '"') {
             inArgument = true;
             for (++i; i < line.size() && line[i] != '"'; ++i) {
-                if (line[i] == '\\' && i + 1 < line.size() && std::string_view("\"`$\\").find(line[i + 1]) != std::string_view::npos)
+                if (line[i] == '\\' && i + 1 < line.size() &&
+                    std::string_view("\"`$\\").find(line[i + 1]) != std::string_view::npos)
                     ++i;
                 current += line[i];
             }

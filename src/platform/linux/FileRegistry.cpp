@@ -55,7 +55,7 @@ std::optional<fs::path> AbsoluteDir(const std::optional<std::string>& value) {
 fs::path HomeFolder(const EnvironmentLookup& lookup) {
     if (auto home = AbsoluteDir(lookup("HOME"))) return *home;
     std::vector<char> buffer(16384);
-    passwd entry {};
+    passwd entry{};
     passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
         return found->pw_dir;
@@ -78,7 +78,8 @@ HiveDocument FileRegistry::Load(reg::Hive hive) const {
     if (read.outcome == privatefiles::ReadOutcome::Failed)
         vlog::Debug(vlog::Area::Settings, "Cannot read " + FileOf(hive).string() + "; its values read as missing");
     else if (read.outcome == privatefiles::ReadOutcome::TooLarge)
-        vlog::Debug(vlog::Area::Settings, FileOf(hive).string() + " is too large to be a hive; its values read as missing");
+        vlog::Debug(vlog::Area::Settings,
+                    FileOf(hive).string() + " is too large to be a hive; its values read as missing");
     return HiveDocument::Parse(read.content, RootName(hive)).document;
 }
 
@@ -137,7 +138,8 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
     } else if (!parsed.wellFormed && !ContentIsBlank(read.content)) {
         const auto aside = privatefiles::KeepCopyAside(file, read.content);
         if (!aside) {
-            vlog::Warning(vlog::Area::Settings, "Cannot keep a copy of the damaged " + file.string() + "; it is left as it is");
+            vlog::Warning(vlog::Area::Settings,
+                          "Cannot keep a copy of the damaged " + file.string() + "; it is left as it is");
             return reg::ERROR_WRITE_FAULT;
         }
         vlog::Warning(vlog::Area::Settings, file.string() + " was damaged; a copy is kept as " + aside->string());
@@ -196,8 +198,7 @@ reg::Status FileRegistry::QueryValueEx(reg::KeyHandle key, const std::string& na
     if (!KeyExists(handle.hive, doc, handle.path)) return reg::ERROR_KEY_DELETED;
     const HiveDocument::Value* value = doc.FindValue(handle.path, name);
     if (!value) return reg::ERROR_FILE_NOT_FOUND;
-    return Answer(value->type, value->bytes.data(), static_cast<std::uint32_t>(value->bytes.size()), type, data,
-                  size);
+    return Answer(value->type, value->bytes.data(), static_cast<std::uint32_t>(value->bytes.size()), type, data, size);
 }
 
 reg::Status FileRegistry::SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type,

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "linux/AutostartRunKey.h"
 #include "HiveDocument.h"
 #include "RegistryBackend.h"
+#include "linux/AutostartRunKey.h"
 
 // The registry kept in two text files in the registry editor's format, one per hive.
 //
@@ -36,12 +36,11 @@ public:
 
     reg::Status CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                             reg::KeyHandle* out) override;
-    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
-                          reg::KeyHandle* out) override;
-    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type,
-                             std::uint8_t* data, std::uint32_t* size) override;
-    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type,
-                           const std::uint8_t* data, std::uint32_t size) override;
+    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access, reg::KeyHandle* out) override;
+    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* size) override;
+    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                           std::uint32_t size) override;
     reg::Status CloseKey(reg::KeyHandle key) override;
 
     const std::filesystem::path& FileOf(reg::Hive hive) const;

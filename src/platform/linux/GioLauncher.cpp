@@ -19,8 +19,8 @@ using GPtr = std::unique_ptr<T, GUnref<T>>;
 // The content type the desktop sees in the document, from its name and contents.
 QByteArray ContentTypeOf(const QString& document) {
     GPtr<GFile> file(g_file_new_for_path(QFile::encodeName(document).constData()));
-    GPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                           G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+    GPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE,
+                                           nullptr, nullptr));
     if (!info) return {};
     const char* type = g_file_info_get_content_type(info.get());
     return type ? QByteArray(type) : QByteArray();
@@ -44,7 +44,8 @@ public:
         // Desktop entries usually name the program alone; the caller wants its path.
         gchar* path = g_find_program_in_path(executable);
         if (!path) {
-            vlog::Warning(vlog::Area::Launch, std::string("The default application's program is not on PATH: ") + executable);
+            vlog::Warning(vlog::Area::Launch,
+                          std::string("The default application's program is not on PATH: ") + executable);
             return {};
         }
         const QString result = QFile::decodeName(path);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "linux/SysfsPowerReader.h"
-#include "linux/FileRegistry.h"
 #include "Platform.h"
+#include "linux/FileRegistry.h"
+#include "linux/SysfsPowerReader.h"
 
 std::unique_ptr<RegistryBackend> MakeSystemRegistry() { return CreateFileRegistryFromEnvironment(); }
 

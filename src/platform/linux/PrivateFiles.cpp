@@ -36,16 +36,14 @@ void SyncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
-fs::path FolderOf(const fs::path& file) {
-    return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
+fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
 constexpr int kAsideAttempts = 1000;
 
 // "<file>.corrupt-<local date>-<time>"; AsideName adds "-N" for the N-th attempt.
 std::string AsideBase(const fs::path& file) {
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);

@@ -3,14 +3,14 @@
 
 #include "Log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -19,9 +19,9 @@ namespace {
 // anything else (and any peripheral's supply) just its type and scope.
 constexpr std::array kAdapterAttributes = {"online"};
 constexpr std::array kBatteryAttributes = {
-    "present",     "status",      "capacity",         "energy_now",         "energy_full",
-    "charge_now",  "charge_full", "voltage_now",      "voltage_min_design", "voltage_max_design",
-    "power_now",   "current_now", "time_to_empty_now", "time_to_empty_avg",
+    "present",    "status",      "capacity",          "energy_now",         "energy_full",
+    "charge_now", "charge_full", "voltage_now",       "voltage_min_design", "voltage_max_design",
+    "power_now",  "current_now", "time_to_empty_now", "time_to_empty_avg",
 };
 
 // One sysfs attribute without its newline and surrounding blanks. Attributes are at most
@@ -49,8 +49,7 @@ bool ReadAttribute(const std::filesystem::path& file, std::string& value) {
 }
 
 template <std::size_t N>
-void ReadAttributes(const std::filesystem::path& folder, const std::array<const char*, N>& names,
-                    PowerSupply& supply) {
+void ReadAttributes(const std::filesystem::path& folder, const std::array<const char*, N>& names, PowerSupply& supply) {
     std::string value;
     for (const char* name : names) {
         if (ReadAttribute(folder / name, value)) supply.attributes.emplace(name, value);

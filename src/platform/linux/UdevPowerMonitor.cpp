@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include <libudev.h>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
-#include <libudev.h>
 
 namespace {
 

@@ -23,8 +23,8 @@ reg::Status AdvapiRegistry::CreateKeyEx(reg::Hive hive, const std::string& path,
                                         reg::KeyHandle* out) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    const LONG status = RegCreateKeyExA(ToHkey(Root(hive)), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        access, nullptr, &key, &disposition);
+    const LONG status = RegCreateKeyExA(ToHkey(Root(hive)), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                        nullptr, &key, &disposition);
     *out = status == ERROR_SUCCESS ? FromHkey(key) : 0;
     return status;
 }

@@ -11,8 +11,7 @@ public:
     // a key the way Windows refuses a standard user 0x3F on HKEY_LOCAL_MACHINE.
     using OpenKeyFunction = reg::Status (*)(reg::KeyHandle root, const char* path, std::uint32_t access,
                                             reg::KeyHandle* out);
-    static reg::Status SystemOpenKey(reg::KeyHandle root, const char* path, std::uint32_t access,
-                                     reg::KeyHandle* out);
+    static reg::Status SystemOpenKey(reg::KeyHandle root, const char* path, std::uint32_t access, reg::KeyHandle* out);
 
     // The hives are HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
     AdvapiRegistry();
@@ -22,12 +21,11 @@ public:
 
     reg::Status CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                             reg::KeyHandle* out) override;
-    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
-                          reg::KeyHandle* out) override;
-    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type,
-                             std::uint8_t* data, std::uint32_t* size) override;
-    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type,
-                           const std::uint8_t* data, std::uint32_t size) override;
+    reg::Status OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access, reg::KeyHandle* out) override;
+    reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* size) override;
+    reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                           std::uint32_t size) override;
     reg::Status CloseKey(reg::KeyHandle key) override;
 
 private:

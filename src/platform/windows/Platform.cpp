@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/WinPowerStatus.h"
-#include "windows/AdvapiRegistry.h"
 #include "Platform.h"
+#include "windows/AdvapiRegistry.h"
+#include "windows/WinPowerStatus.h"
 
 std::unique_ptr<RegistryBackend> MakeSystemRegistry() { return std::make_unique<AdvapiRegistry>(); }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/WinShell.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace winshell {
 
@@ -16,8 +16,8 @@ std::string FindExecutableOf(const std::string& document) {
 }
 
 bool OpenWith(const std::string& program, const std::string& argument, void* owner) {
-    const auto code = reinterpret_cast<INT_PTR>(ShellExecuteA(static_cast<HWND>(owner), "open", program.c_str(),
-                                                              argument.c_str(), nullptr, SW_SHOWNORMAL));
+    const auto code = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(static_cast<HWND>(owner), "open", program.c_str(), argument.c_str(), nullptr, SW_SHOWNORMAL));
     return code > 32;
 }
 

@@ -19,8 +19,8 @@ public:
     };
     std::vector<Box> shown;
     std::function<void(const Box&)> whileOpen;
-    int open = 0;       // boxes open right now
-    int maxOpen = 0;    // most boxes ever open at once
+    int open = 0;     // boxes open right now
+    int maxOpen = 0;  // most boxes ever open at once
 
     void Show(QWidget*, const QString& title, const QString& text, Icon icon, bool setForeground) override {
         shown.push_back({title, text, icon, setForeground});
