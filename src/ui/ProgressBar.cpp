@@ -6,10 +6,10 @@
 
 #include "Twips.h"
 
-void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips) {
+void SetBarWidth(QFrame* container, QFrame* bar, float widthTwips, double factor) {
     const QRect inner = container->contentsRect();
-    const int offset = twips::ToPixelsX(30, container);
-    const int width = std::clamp(twips::ToPixelsX(widthTwips, container) - offset, 0, inner.width());
+    const int offset = twips::ToPixelsX(30 * factor, container);
+    const int width = std::clamp(twips::ToPixelsX(widthTwips * factor, container) - offset, 0, inner.width());
     bar->setGeometry(inner.x(), inner.y(), width, inner.height());
     bar->setVisible(width > 0);
 }

@@ -22,6 +22,7 @@
 #include "SingleInstance.h"
 #include "StatusComposition.h"
 #include "Twips.h"
+#include "TwipsLayout.h"
 #include "WindowPlace.h"
 #include "frmAbout.h"
 #include "frmInfo.h"
@@ -92,47 +93,44 @@ frmProgress* frmMain::compactWindow() const { return progress_.data(); }
 
 QString frmMain::DisplayText(int index) const { return lblDisplay.at(static_cast<std::size_t>(index))->text(); }
 
-void frmMain::placeTwips(QWidget* w, double left, double top, double width, double height) {
-    w->setGeometry(twips::ToPixelsX(left, this), twips::ToPixelsY(top, this), twips::ToPixelsX(width, this),
-                   twips::ToPixelsY(height, this));
-}
-
 void frmMain::BuildLayout() {
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);
-    setFixedSize(twips::ToPixelsX(3075, this), twips::ToPixelsY(1665, this));
+    TwipsLayout layout(this);
 
     fraStatus = new QGroupBox(QStringLiteral("Power Status"), this);
-    placeTwips(fraStatus, 52, 15, 2970, 1290);
+    layout.Add(fraStatus, 52, 15, 2970, 1290);
 
     ImgStatus = new QLabel(fraStatus);
     ImgStatus->setObjectName(QStringLiteral("ImgStatus"));
     ImgStatus->setAccessibleName(QStringLiteral("Status icon"));
-    placeTwips(ImgStatus, 150, 330, 240, 240);
+    layout.Add(ImgStatus, 150, 330, 240, 240, false);
     ImgStatus->setPixmap(windowIcon_.pixmap(16, 16));
 
+    // Each value label is laid out holding the longest text it shows, so the layout makes
+    // room for it.
     const struct {
-        const char* text;
-        double left, top, width;
-    } prompts[] = {{"Battery Status:", 780, 240, 1035}, {"Battery Time:", 780, 465, 930}, {"AC Power:", 780, 690, 750}};
-    const double displayLeft[] = {1845, 1740, 1560};
-    const double displayWidth[] = {1080, 1185, 1365};
+        const char* prompt;
+        double promptLeft, top, promptWidth;
+        const char* longestValue;
+        double valueLeft, valueWidth;
+    } rows[] = {{"Battery Status:", 780, 240, 1035, "No Battery", 1845, 1080},
+                {"Battery Time:", 780, 465, 930, "12:34:56", 1740, 1185},
+                {"AC Power:", 780, 690, 750, "Charging", 1560, 1365}};
     QFont bold = standard;
     bold.setBold(true);
-    for (int i = 0; i < 3; ++i) {
-        lblPrompt[i] = new QLabel(QString::fromLatin1(prompts[i].text), fraStatus);
+    for (std::size_t i = 0; i < 3; ++i) {
+        lblPrompt[i] = new QLabel(QString::fromLatin1(rows[i].prompt), fraStatus);
         lblPrompt[i]->setObjectName(QStringLiteral("lblPrompt%1").arg(i));
-        placeTwips(lblPrompt[i], prompts[i].left, prompts[i].top, prompts[i].width, 195);
-        lblDisplay[i] = new QLabel(fraStatus);
+        layout.Add(lblPrompt[i], rows[i].promptLeft, rows[i].top, rows[i].promptWidth, 195);
+        lblDisplay[i] = new QLabel(QString::fromLatin1(rows[i].longestValue), fraStatus);
         lblDisplay[i]->setObjectName(QStringLiteral("lblDisplay%1").arg(i));
         lblDisplay[i]->setFont(bold);
-        placeTwips(lblDisplay[i], displayLeft[i], prompts[i].top, displayWidth[i], 195);
+        layout.Add(lblDisplay[i], rows[i].valueLeft, rows[i].top, rows[i].valueWidth, 195);
         // Screen readers announce the value with its prompt.
         lblDisplay[i]->setAccessibleDescription(lblPrompt[i]->text());
     }
-
-    FitTextToFont();
 
     picContainer = new QFrame(fraStatus);
     picContainer->setObjectName(QStringLiteral("picContainer"));
@@ -140,33 +138,17 @@ void frmMain::BuildLayout() {
     picContainer->setLineWidth(2);
     picContainer->setAutoFillBackground(true);
     picContainer->setAccessibleName(QStringLiteral("Charge"));
-    placeTwips(picContainer, 90, 960, ContainerWidthTwips, 240);
+    layout.Add(picContainer, 90, 960, ContainerWidthTwips, 240);
 
     picProgress = new QFrame(picContainer);
     picProgress->setObjectName(QStringLiteral("picProgress"));
     PaintAsBar(picProgress);
     picProgress->setAccessibleName(QStringLiteral("Charge bar"));
-    SetBarWidth(picContainer, picProgress, progressWidthTwips_);
-}
 
-void frmMain::FitTextToFont() {
-    // The layout was drawn for a narrow 8-point font. With a wider one each prompt keeps
-    // its whole text, its value moves right, and the frame and window grow to fit.
-    const int gap = twips::ToPixelsX(30, this);
-    const int widestValue = lblDisplay[0]->fontMetrics().horizontalAdvance(QStringLiteral("No Battery")) + gap;
-    int needed = 0;
-    for (int i = 0; i < 3; ++i) {
-        QLabel* prompt = lblPrompt[i];
-        prompt->resize(std::max(prompt->width(), prompt->sizeHint().width()), prompt->height());
-        QLabel* value = lblDisplay[i];
-        const int left = std::max(value->x(), prompt->geometry().right() + 1 + gap);
-        value->setGeometry(left, value->y(), std::max(value->width(), widestValue), value->height());
-        needed = std::max(needed, value->geometry().right() + 1 + gap);
-    }
-    const int grow = needed - fraStatus->width();
-    if (grow <= 0) return;
-    fraStatus->resize(fraStatus->width() + grow, fraStatus->height());
-    setFixedWidth(width() + grow);
+    layout.Apply(3075, 1665);
+    layoutFactor_ = layout.Factor();
+    for (QLabel* value : lblDisplay) value->clear();
+    SetBarWidth(picContainer, picProgress, progressWidthTwips_, layoutFactor_);
 }
 
 void frmMain::BuildMenu() {
@@ -318,7 +300,7 @@ void frmMain::Progress() {
 
     // 3. Bar.
     progressWidthTwips_ = BarWidth(static_cast<float>(ContainerWidthTwips), c.barPercent);
-    SetBarWidth(picContainer, picProgress, progressWidthTwips_);
+    SetBarWidth(picContainer, picProgress, progressWidthTwips_, layoutFactor_);
 
     // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
     // unchanged pair is not sent again: the notification area would repaint for nothing.
@@ -433,7 +415,7 @@ void frmMain::ApplyFullHeight() {
     // The outer height includes the window manager's frame, known once the window is
     // mapped; until then the frame counts as nothing.
     const int frame = frameGeometry().height() - geometry().height();
-    setFixedHeight(std::max(1, twips::ToPixelsY(FullOuterHeightTwips, this) - frame));
+    setFixedHeight(std::max(1, twips::ToPixelsY(FullOuterHeightTwips * layoutFactor_, this) - frame));
 }
 
 void frmMain::sbjCompact_Click() {

@@ -120,12 +120,10 @@ private:
 
     void BuildLayout();
     void BuildMenu();
-    void FitTextToFont();
     void ResizeForm();
     void ApplyFullHeight();
     void ShowWelcome();
     void RunPowerEvent();
-    void placeTwips(QWidget* w, double left, double top, double width, double height);
     const QIcon& CachedIcon(int number);
 
     ShellServices services_;
@@ -140,6 +138,8 @@ private:
     QPointer<frmSetup> setup_;
     QPointer<frmAbout> about_;
     float progressWidthTwips_ = 1500;
+    // How much the twips layout was stretched to fit the desktop's font.
+    double layoutFactor_ = 1;
     double lastUpdateAwake_ = 0;
     bool inPowerEvent_ = false;
     bool powerEventPending_ = false;

@@ -74,7 +74,7 @@ void frmProgress::Form_Load() {
     ShowIcon(LoadIconResource(host_.StatusIconTag().toInt()));
 }
 
-void frmProgress::ShowBar(float widthTwips) { SetBarWidth(picContainer, picProgress, widthTwips); }
+void frmProgress::ShowBar(float widthTwips) { SetBarWidth(picContainer, picProgress, widthTwips, 1); }
 
 void frmProgress::ShowIcon(const QIcon& icon) {
     // A number that names no icon leaves the picture as it was.
