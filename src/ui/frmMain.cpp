@@ -176,6 +176,7 @@ bool frmMain::Form_Load() {
                                     MessageBoxes::Icon::Exclamation);
         return false;
     }
+    passedGuard_ = true;
     modRegistry& reg = services_.registry;
     timRefresh.start();
     sysInfo.StartMonitoring();
@@ -230,6 +231,12 @@ bool frmMain::Form_Load() {
 void frmMain::Form_Unload() {
     if (unloading_) return;
     unloading_ = true;
+    // A second copy ended while it tells the user about the first has nothing to store:
+    // the place and the choices on file are the running copy's.
+    if (!passedGuard_) {
+        services_.endProgram();
+        return;
+    }
     timRefresh.stop();
     modSystemTray::DeleteTrayIcon(*tray_);
     modRegistry& reg = services_.registry;
@@ -252,11 +259,20 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    // A minimised main window leaves the taskbar; the tray icon brings it back.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && !unloading_)
-        QTimer::singleShot(0, this, [this] {
-            if (isMinimized()) hide();
-        });
+    if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    if (unloading_) return;
+    if (!isMinimized()) {
+        show();
+        return;
+    }
+    // A minimised main window leaves the taskbar; the tray icon brings it back. Hidden
+    // once the window system has finished minimising it.
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized()) hide();
+    });
 }
 
 void frmMain::contextMenuEvent(QContextMenuEvent* event) {
@@ -268,6 +284,9 @@ void frmMain::contextMenuEvent(QContextMenuEvent* event) {
 void frmMain::timRefresh_Timer() { sysInfo_PowerStatusChanged(); }
 
 void frmMain::sysInfo_PowerStatusChanged() {
+    // The shutdown lets pending events run while it restores the window; a power event
+    // among them must not open a box before the place is stored.
+    if (unloading_) return;
     // A run waits in its message box; events that arrive meanwhile are folded into one
     // run after it, so boxes never pile up.
     if (inPowerEvent_) {

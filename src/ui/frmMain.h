@@ -108,6 +108,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Form_Resize: a minimised main window hides itself; in any other state it is shown.
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -121,6 +122,7 @@ private:
     void BuildLayout();
     void BuildMenu();
     void ResizeForm();
+    void Form_Resize();
     void ApplyFullHeight();
     void ShowWelcome();
     void RunPowerEvent();
@@ -144,4 +146,5 @@ private:
     bool inPowerEvent_ = false;
     bool powerEventPending_ = false;
     bool unloading_ = false;
+    bool passedGuard_ = false;  // no other copy was running at start
 };

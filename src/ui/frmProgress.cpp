@@ -134,7 +134,8 @@ void frmProgress::mouseReleaseEvent(QMouseEvent* event) {
 
 bool frmProgress::eventFilter(QObject* watched, QEvent* event) {
     if (watched == imgIcon) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             imgIcon_DblClick();
             return true;
         }

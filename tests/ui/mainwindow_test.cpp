@@ -58,7 +58,10 @@ void MainWindowTest::secondCopyShowsOnlyTheGuardMessage() {
     ShellFixture f;
     f.instance.another = true;
     frmMain& m = f.make();
+    // The session ends while the box is up: the copy ends, storing nothing.
+    f.boxes.whileOpen = [&](const FakeMessageBoxes::Box&) { m.Form_Unload(); };
     QVERIFY(!m.Form_Load());
+    QCOMPARE(f.endCalls, 1);
     QCOMPARE(f.boxes.texts(), QStringList{"You can only open ONE Voltara at a time!"});
     QCOMPARE(f.boxes.shown[0].title, QString("Voltara"));
     QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Exclamation);
@@ -172,11 +175,23 @@ void MainWindowTest::tooltipIsCutTo63Characters() {
 
 void MainWindowTest::shutdownRestoresAndStoresPosition() {
     ShellFixture f;
+    f.putUser(regkeys::ControlCenter, "Low Warning Percent", "50");
+    f.power.percent = 20;
     frmMain& m = f.load();
     m.move(30, 40);
     m.sbjAlwaysOnTop_Click();
     m.showMinimized();
+    QTRY_VERIFY(!m.isVisible());
+    // Any other state shows the window again; minimised again, it hides.
+    m.setWindowState(Qt::WindowNoState);
+    QVERIFY(m.isVisible());
+    m.showMinimized();
+    QTRY_VERIFY(!m.isVisible());
+    // A power event waiting while the shutdown restores the window opens no box.
+    QMetaObject::invokeMethod(
+        &m, [&m] { Q_EMIT m.sysInfo.PowerStatusChanged(); }, Qt::QueuedConnection);
     m.Form_Unload();
+    QVERIFY(f.boxes.shown.empty());
     QVERIFY(!m.isMinimized());
     QCOMPARE(f.user(regkeys::Window, "X"), QString("450"));
     QCOMPARE(f.user(regkeys::Window, "Y"), QString("600"));
@@ -244,6 +259,10 @@ void MainWindowTest::compactAndFullSwitchAndStore() {
     QVERIFY(m.compactWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!m.sbjAlwaysOnTop->isVisible());
     QCOMPARE(f.user(regkeys::Window, "Display"), QString("1"));
+    // Only the left button's double click on the strip's icon ends the program.
+    QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::RightButton);
+    QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::MiddleButton);
+    QCOMPARE(f.endCalls, 0);
     f.power.percent = 40;
     m.Progress();
     QCOMPARE(m.compactWindow()->picProgress->toolTip(), QString("Status: 40% | Time: No Info | AC: Off"));
@@ -260,6 +279,9 @@ void MainWindowTest::compactAndFullSwitchAndStore() {
     QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     m.sbjAlwaysOnTop_Click();
     QVERIFY(!m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    m.sbjCompact_Click();
+    QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::LeftButton);
+    QCOMPARE(f.endCalls, 1);
 }
 
 void MainWindowTest::compactPositionStoredOnlyBySwitchToFull() {
