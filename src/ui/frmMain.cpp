@@ -62,17 +62,21 @@ frmMain::frmMain(ShellServices services)
     BuildMenu();
 
     tray_ = new QSystemTrayIcon(this);
-    // The notification area tells what happened over the icon; turn it into the mouse
-    // message the icon would send. Queued: the click is reported while the icon still
-    // handles its own mouse press, and Exit removes the icon under it.
+    // The icon's own menu: StatusNotifierItem hosts show it as an exported menu, and Qt
+    // shows it on a right click over XEmbed and on Windows.
+    tray_->setContextMenu(mnuPopup);
+    // Queued, here and for the menu: the click is reported while the icon still handles its
+    // own mouse press, a handler runs after the menu has closed, and Exit removes the icon
+    // under both.
     const auto notified = [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
-            case QSystemTrayIcon::Context: Form_MouseMove(WM_RBUTTONUP); break;
+            case QSystemTrayIcon::Trigger: Form_MouseMove(WM_LBUTTONUP); break;
             case QSystemTrayIcon::DoubleClick: Form_MouseMove(WM_LBUTTONDBLCLK); break;
             default: break;
         }
     };
     connect(tray_, &QSystemTrayIcon::activated, this, notified, Qt::QueuedConnection);
+    connect(mnuPopup, &QMenu::triggered, this, &frmMain::RunMenuItem, Qt::QueuedConnection);
 
     place_ = new WindowPlace(this);
     place_->frameChanged = [this] {
@@ -245,9 +249,11 @@ void frmMain::Form_Unload() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     QCoreApplication::processEvents();
-    const QPoint frame = place_->FramePosition();
-    reg.SaveUserString(regkeys::Window, "X", static_cast<float>(twips::FromPixelsX(frame.x(), this)));
-    reg.SaveUserString(regkeys::Window, "Y", static_cast<float>(twips::FromPixelsY(frame.y(), this)));
+    if (services_.windowPlacesKnown) {
+        const QPoint frame = place_->FramePosition();
+        reg.SaveUserString(regkeys::Window, "X", static_cast<float>(twips::FromPixelsX(frame.x(), this)));
+        reg.SaveUserString(regkeys::Window, "Y", static_cast<float>(twips::FromPixelsY(frame.y(), this)));
+    }
     reg.SaveUserString(regkeys::Window, "Always On Top", sbjAlwaysOnTop->isChecked());
     services_.endProgram();
 }
@@ -268,8 +274,10 @@ void frmMain::Form_Resize() {
         show();
         return;
     }
-    // A minimised main window leaves the taskbar; the tray icon brings it back. Hidden
-    // once the window system has finished minimising it.
+    // A minimised main window leaves the taskbar when the tray icon can bring it back;
+    // without a notification area the taskbar is the only way back. Hidden once the window
+    // system has finished minimising it.
+    if (!services_.trayAvailable()) return;
     QTimer::singleShot(0, this, [this] {
         if (isMinimized()) hide();
     });
@@ -277,7 +285,7 @@ void frmMain::Form_Resize() {
 
 void frmMain::contextMenuEvent(QContextMenuEvent* event) {
     // Without a notification area the menu would be out of reach: the window offers it.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) return QWidget::contextMenuEvent(event);
+    if (services_.trayAvailable()) return QWidget::contextMenuEvent(event);
     ShowPopupMenu();
 }
 
@@ -371,22 +379,15 @@ const QIcon& frmMain::CachedIcon(int number) {
 }
 
 void frmMain::Form_MouseMove(int message) {
-    if (message == WM_RBUTTONUP) {
-        modTopMostWindow::SetForegroundWindow(this);
-        ShowPopupMenu();
-    } else if (message == WM_LBUTTONDBLCLK) {
-        // The way back for a window that hid itself when minimised.
-        if (sbjCompact->isChecked()) return;
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        modTopMostWindow::SetForegroundWindow(this);
-    }
+    // The way back for a window that hid itself when minimised: a double click where the
+    // notification area reports one, else a click.
+    if (message != (services_.trayDoubleClicks ? WM_LBUTTONDBLCLK : WM_LBUTTONUP) || sbjCompact->isChecked()) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    modTopMostWindow::SetForegroundWindow(this);
 }
 
-void frmMain::ShowPopupMenu() {
-    // The chosen item's handler runs after the menu has closed.
-    RunMenuItem(mnuPopup->exec(QCursor::pos()));
-}
+void frmMain::ShowPopupMenu() { mnuPopup->exec(QCursor::pos()); }
 
 void frmMain::RunMenuItem(QAction* chosen) {
     // The menu has already flipped a ticked item's mark; the handlers decide from the
@@ -441,6 +442,10 @@ void frmMain::sbjCompact_Click() {
     sbjCompact->setChecked(true);
     sbjFull->setChecked(false);
     ResizeForm();
+}
+
+void frmMain::LeaveCompact() {
+    if (sbjCompact->isChecked()) sbjFull_Click();
 }
 
 void frmMain::sbjFull_Click() {

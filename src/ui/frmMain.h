@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -19,7 +20,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QSystemTrayIcon;
 class frmSetup;
 class frmAbout;
 class WindowPlace;
@@ -41,6 +41,14 @@ struct ShellServices {
     Launcher& launcher;                // opens the default browser
     QString programFolder;             // where the running program file lies
     std::function<void()> endProgram;  // ends the program at once
+    // The desktop. Where the notification area reports no double click (StatusNotifierItem
+    // hosts), a click on the icon restores the main window.
+    bool trayDoubleClicks = true;
+    // False where the window system neither tells nor takes window places (native Wayland):
+    // the stored places are then kept as they are.
+    bool windowPlacesKnown = true;
+    // Whether a notification area is there now, whose icon can bring a hidden window back.
+    std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };
 
 // The program's first window; it lives exactly as long as the program.
@@ -88,7 +96,8 @@ public:
     void sysInfo_PowerStatusChanged();
     void timRefresh_Timer();
     void Progress();
-    // A notification from the tray icon, as the mouse message number the icon sends.
+    // A notification from the tray icon, as the mouse message number the icon sends. The
+    // menu is the icon's own: the notification area or Qt opens it, not this handler.
     void Form_MouseMove(int message);
     void sbjExit_Click();
     void sbjControlCenter_Click();
@@ -98,13 +107,13 @@ public:
     void sbjAlwaysOnTop_Click();
     void sbjStartWithWindows_Click();
 
-    // Opens the pop-up menu at the pointer and runs the chosen item after it closes.
+    // Opens the pop-up menu at the pointer; the chosen item runs after it closes.
     void ShowPopupMenu() override;
     // Runs the handler of an item the menu returned (its mark already flipped by the menu).
     void RunMenuItem(QAction* chosen);
 
+    static constexpr int WM_LBUTTONUP = 0x202;
     static constexpr int WM_LBUTTONDBLCLK = 0x203;
-    static constexpr int WM_RBUTTONUP = 0x205;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +127,10 @@ private:
     QString DisplayText(int index) const override;
     QString StatusIconTag() const override { return sysInfo.Tag; }
     void UnloadMain() override { Form_Unload(); }
+    bool Ending() const override { return unloading_; }
+    void LeaveCompact() override;
+    bool TrayAvailable() const override { return services_.trayAvailable(); }
+    bool PlacesKnown() const override { return services_.windowPlacesKnown; }
 
     void BuildLayout();
     void BuildMenu();

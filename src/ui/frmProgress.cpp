@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QSystemTrayIcon>
 #include <QWindow>
 
 #include "IconResources.h"
@@ -87,21 +86,30 @@ void frmProgress::Form_Unload() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     QCoreApplication::processEvents();
-    const QPoint place = place_->FramePosition();
-    reg.SaveUserString(regkeys::Window, "CompactX", static_cast<float>(twips::FromPixelsX(place.x(), this)));
-    reg.SaveUserString(regkeys::Window, "CompactY", static_cast<float>(twips::FromPixelsY(place.y(), this)));
+    if (host_.PlacesKnown()) {
+        const QPoint place = place_->FramePosition();
+        reg.SaveUserString(regkeys::Window, "CompactX", static_cast<float>(twips::FromPixelsX(place.x(), this)));
+        reg.SaveUserString(regkeys::Window, "CompactY", static_cast<float>(twips::FromPixelsY(place.y(), this)));
+    }
     modTopMostWindow::SetTopMost(this, false);
     modTopMostWindow::SetForegroundWindow(host_.MainWindow());
 }
 
 void frmProgress::closeEvent(QCloseEvent* event) {
-    Form_Unload();
     event->accept();
+    // Closed while the program ends: the strip keeps the place stored at the last switch.
+    if (closing_ || host_.Ending()) return;
+    closing_ = true;
+    // Closed by the window manager rather than by a switch to Full: switch now, so the user
+    // is never left without a window. Its close of this window finds the window closing.
+    host_.LeaveCompact();
+    Form_Unload();
+    closing_ = false;
 }
 
 void frmProgress::contextMenuEvent(QContextMenuEvent* event) {
     // Without a notification area the strip is the only way to the menu.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) return QWidget::contextMenuEvent(event);
+    if (host_.TrayAvailable()) return QWidget::contextMenuEvent(event);
     host_.ShowPopupMenu();
 }
 

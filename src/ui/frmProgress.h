@@ -23,6 +23,14 @@ public:
     virtual void ShowPopupMenu() = 0;
     // Unloads the main window, which ends the program.
     virtual void UnloadMain() = 0;
+    // Whether the program is ending: a strip closed then stores nothing.
+    virtual bool Ending() const = 0;
+    // Switches to the full display as the menu's Full does, unless it is shown already.
+    virtual void LeaveCompact() = 0;
+    // Whether a notification area is there: its icon then offers the menu.
+    virtual bool TrayAvailable() const = 0;
+    // Whether the window system tells where the strip stands (natively on Wayland it does not).
+    virtual bool PlacesKnown() const = 0;
 
 protected:
     ~CompactHost() = default;
@@ -64,4 +72,5 @@ private:
     // Where a drag grabbed the window, when the window system cannot move it itself.
     QPoint grab_;
     bool manualDrag_ = false;
+    bool closing_ = false;
 };

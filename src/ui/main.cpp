@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QLocale>
+#include <vector>
 
+#include "Desktop.h"
 #include "Launcher.h"
 #include "Logging.h"
 #include "MessageBoxes.h"
@@ -13,7 +15,15 @@
 #include "modRegistry.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // Qt takes the platform from the command line; the argument is not handed on to anything
+    // the program starts, as an environment variable would be.
+    std::vector<char*> args(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char xcb[] = "xcb";
+    if (desktop::RunThroughXWayland(argc, argv)) args.insert(args.begin() + (argc > 0), {platformOption, xcb});
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    QApplication app(count, args.data());
     QApplication::setApplicationName(QStringLiteral("Voltara"));
     QApplication::setApplicationVersion(QStringLiteral(VOLTARA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("voltara"));
@@ -32,7 +42,8 @@ int main(int argc, char* argv[]) {
     auto launcher = MakeLauncher();
 
     frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher, QApplication::applicationDirPath(),
-                               [] { QCoreApplication::exit(0); }});
+                               [] { QCoreApplication::exit(0); }, desktop::TrayReportsDoubleClick(),
+                               desktop::WindowPlacesKnown()});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
     if (!main.Form_Load()) return 0;
     // The program may have been ended inside a dialog of the start-up sequence.

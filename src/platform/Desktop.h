@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the desktop the program runs on offers, found at start; one file per platform.
+namespace desktop {
+// Whether to ask Qt for X11 (the xcb platform) before the application is made: in a Wayland
+// session with an X server, unless the user chose a platform. Natively on Wayland the
+// compositor places every window and keeps none on top, so the stored places and the strip
+// above other windows would be lost.
+bool RunThroughXWayland(int argc, char** argv);
+// Whether the notification area reports a double click on the icon. StatusNotifierItem hosts
+// report single clicks only; ask before the icon is made, as Qt chooses its protocol then.
+bool TrayReportsDoubleClick();
+// Whether the window system tells and takes the places of top-level windows (native Wayland
+// does neither). Needs the application.
+bool WindowPlacesKnown();
+}  // namespace desktop
