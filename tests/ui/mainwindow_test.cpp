@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
@@ -29,6 +30,9 @@ private Q_SLOTS:
     void estimateFollowsObservedDrops();
     void compactAndFullSwitchAndStore();
     void compactPositionStoredOnlyBySwitchToFull();
+    void placesAreKeptWhereTheyCannotBeKnown();
+    void minimiseAndRestore_data();
+    void minimiseAndRestore();
     void startWithLogin_data();
     void startWithLogin();
     void menuItemsWithMarksToggleOnce();
@@ -295,10 +299,71 @@ void MainWindowTest::compactPositionStoredOnlyBySwitchToFull() {
     m.sbjFull_Click();
     QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("750"));
     QCOMPARE(f.user(regkeys::Window, "CompactY"), QString("900"));
+    // The window manager closes the strip: as Full, never without a window.
+    m.sbjCompact_Click();
+    QPointer<frmProgress> strip = m.compactWindow();
+    strip->move(60, 60);
+    strip->close();
+    QVERIFY(m.sbjFull->isChecked() && !m.sbjCompact->isChecked());
+    QVERIFY(m.isVisible());
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("0"));
+    QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("900"));
+    QVERIFY(ShellFixture::gone(strip));
     m.sbjCompact_Click();
     m.compactWindow()->move(70, 80);
     m.Form_Unload();
-    QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("750"));
+    QCOMPARE(f.user(regkeys::Window, "CompactX"), QString("900"));
+    QCOMPARE(f.user(regkeys::Window, "Display"), QString("1"));
+}
+
+void MainWindowTest::placesAreKeptWhereTheyCannotBeKnown() {
+    ShellFixture f;
+    f.placesKnown = false;
+    for (const char* name : {"X", "Y", "CompactX", "CompactY"}) f.putUser(regkeys::Window, name, "1500");
+    frmMain& m = f.load();
+    m.sbjCompact_Click();
+    m.compactWindow()->move(50, 60);
+    m.sbjFull_Click();
+    m.move(30, 40);
+    m.Form_Unload();
+    for (const char* name : {"X", "Y", "CompactX", "CompactY"})
+        QCOMPARE(f.user(regkeys::Window, name), QString("1500"));
+}
+
+void MainWindowTest::minimiseAndRestore_data() {
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("doubleClicks");
+    QTest::addColumn<bool>("compact");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("shown");  // the main window afterwards
+    QTest::newRow("XEmbed click") << true << true << false << int(QSystemTrayIcon::Trigger) << false;
+    QTest::newRow("XEmbed double click") << true << true << false << int(QSystemTrayIcon::DoubleClick) << true;
+    QTest::newRow("SNI click") << true << false << false << int(QSystemTrayIcon::Trigger) << true;
+    QTest::newRow("SNI click, compact") << true << false << true << int(QSystemTrayIcon::Trigger) << false;
+    QTest::newRow("SNI menu request") << true << false << false << int(QSystemTrayIcon::Context) << false;
+    // Without a notification area the minimised window stays in the taskbar.
+    QTest::newRow("no tray") << false << true << false << int(QSystemTrayIcon::Context) << true;
+}
+
+void MainWindowTest::minimiseAndRestore() {
+    QFETCH(bool, tray);
+    QFETCH(bool, doubleClicks);
+    QFETCH(bool, compact);
+    QFETCH(int, reason);
+    QFETCH(bool, shown);
+    ShellFixture f;
+    f.tray = tray;
+    f.trayDoubleClicks = doubleClicks;
+    frmMain& m = f.load();
+    if (compact) m.sbjCompact_Click();
+    m.showMinimized();
+    QCoreApplication::processEvents();
+    QCOMPARE(m.isVisible(), !tray);
+    Q_EMIT m.trayIcon()->activated(QSystemTrayIcon::ActivationReason(reason));
+    QCoreApplication::processEvents();
+    QCOMPARE(m.isVisible(), shown);
+    if (shown) QCOMPARE(m.isMinimized(), !tray);
+    QVERIFY(!m.mnuPopup->isVisible());
 }
 
 void MainWindowTest::startWithLogin_data() {
@@ -326,10 +391,11 @@ void MainWindowTest::startWithLogin() {
 void MainWindowTest::menuItemsWithMarksToggleOnce() {
     ShellFixture f;
     frmMain& m = f.load();
-    // As the pop-up menu does: the action flips its own mark before the handler runs.
+    // As the menu does, on the screen or exported: the action flips its own mark, and the
+    // handler runs later.
     for (QAction* item : {m.sbjStartWithWindows, m.sbjAlwaysOnTop, m.sbjCompact}) {
         item->trigger();
-        m.RunMenuItem(item);
+        QCoreApplication::processEvents();
         QVERIFY2(item->isChecked(), qPrintable(item->text()));
     }
     QVERIFY(!m.sbjFull->isChecked());

@@ -35,6 +35,10 @@ struct ShellFixture {
     // A test may put its own settings or power source in place before make().
     modRegistry* settings = &registry;
     PowerSource* source = &power;
+    // The desktop: a notification area that reports double clicks, and window places known.
+    bool tray = true;
+    bool trayDoubleClicks = true;
+    bool placesKnown = true;
 
     ShellFixture() {
         Q_INIT_RESOURCE(voltara);
@@ -47,7 +51,8 @@ struct ShellFixture {
     }
     frmMain& make() {
         main = std::make_unique<frmMain>(ShellServices{*settings, *source, clock, boxes, instance, launcher,
-                                                       QStringLiteral("/opt/voltara"), [this] { ++endCalls; }});
+                                                       QStringLiteral("/opt/voltara"), [this] { ++endCalls; },
+                                                       trayDoubleClicks, placesKnown, [this] { return tray; }});
         return *main;
     }
     frmMain& load() {
