@@ -2,10 +2,15 @@
 """A private desktop for one end-to-end scenario of the real voltara program.
 
 A Session starts, and stops again, everything it needs: an X server (Xvfb) on a free
-display, a session bus (for AT-SPI), openbox as window manager, trayer as notification
-area, a umockdev testbed faking /sys/class/power_supply, and the program itself with a
-private XDG_CONFIG_HOME, XDG_CONFIG_DIRS and XDG_RUNTIME_DIR. What the windows show is
-read over AT-SPI; the mouse and keyboard are driven with xdotool.
+display, a session bus (for AT-SPI), openbox as window manager, a notification area, a
+umockdev testbed faking /sys/class/power_supply, and the program itself with a private
+XDG_CONFIG_HOME, XDG_CONFIG_DIRS and XDG_RUNTIME_DIR. What the windows show is read over
+AT-SPI; the mouse and keyboard are driven with xdotool.
+
+The desktop kinds (DESKTOPS): trayer, an XEmbed tray; xfce4-panel's status tray, a
+StatusNotifierItem host; none, no notification area; and sway, a headless Wayland session
+with XWayland and waybar's tray, run as an ordinary user (sway refuses root), where the
+tray and the settings are reached over D-Bus and files, without AT-SPI.
 
 This module must run in a process started by umockdev-wrapper (run_e2e.py sees to it):
 the testbed's uevents reach the program only through the preload library.
@@ -23,6 +28,8 @@ import tempfile
 import time
 from pathlib import Path
 
+import json
+
 import gi
 
 gi.require_version('UMockdev', '1.0')
@@ -30,6 +37,41 @@ from gi.repository import GLib, UMockdev  # noqa: E402
 
 TIMEOUT = float(os.environ.get('VOLTARA_E2E_TIMEOUT', '10'))
 SCREEN = (1024, 768)
+PYTHON = '/usr/bin/python3'  # Debian's, which has python3-gi and pyatspi
+# What each kind of desktop needs besides the tools every session uses.
+DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'xfce': ['Xvfb', 'openbox', 'xfce4-panel', 'xfconf-query'],
+            'none': ['Xvfb', 'openbox'], 'sway': ['sway', 'swaymsg', 'Xwayland', 'waybar', 'setpriv']}
+WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher')
+# One D-Bus call, run as the session's user (a bus admits only its own user); prints the reply as JSON.
+_DBUS_CALL = """import json, sys
+from gi.repository import Gio, GLib
+dest, path, iface, method, args = sys.argv[1:]
+reply = Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
+    dest, path, iface, method, GLib.Variant.parse(None, args) if args else None, None, 0, 5000, None)
+print(json.dumps(reply.unpack() if reply else None, default=str))"""
+XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array"><value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=10;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="size" type="uint" value="26"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/><value type="int" value="2"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+    </property>
+    <property name="plugin-2" type="string" value="systray"/>
+  </property>
+</channel>
+"""
+SWAY_CONFIG = """xwayland force
+output HEADLESS-1 mode 1024x768
+exec printf %s "$DISPLAY" > $XDG_RUNTIME_DIR/display
+"""
 
 _libc = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
@@ -274,8 +316,9 @@ class App:
 class Session:
     """A private desktop with a faked battery, for one scenario."""
 
-    def __init__(self, name, app_path, out_dir, device_files):
+    def __init__(self, name, app_path, out_dir, device_files, desktop='trayer'):
         self.name = name
+        self.desktop = desktop
         self.app_path = Path(app_path)
         self.out = Path(out_dir)
         self.out.mkdir(parents=True, exist_ok=True)
@@ -294,6 +337,8 @@ class Session:
         self.last_click = (None, 0.0)
         self.power = None
         self.a11y = None
+        self.panel = None
+        self.user = None         # (uid, gid) the session runs as, where not as us
         self.env = {k: v for k, v in os.environ.items()
                     if k not in ('LD_PRELOAD', 'UMOCKDEV_DIR', 'DBUS_SESSION_BUS_ADDRESS', 'WAYLAND_DISPLAY',
                                  'DISPLAY', 'SESSION_MANAGER', 'XAUTHORITY')
@@ -305,13 +350,26 @@ class Session:
     def __enter__(self):
         _libc.prctl(_PR_SET_CHILD_SUBREAPER, 1)
         try:
+            self.power = FakePowerSupplies(self.device_files)
+            if self.desktop == 'sway':
+                self._start_sway()
+                return self
             self._start_x()
+            if self.desktop == 'xfce':
+                # The bus starts the panel's settings service, which reads the panel's layout.
+                self.env['XDG_CONFIG_HOME'] = str(self.config_home)
+                panel = self.config_home / 'xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml'
+                panel.parent.mkdir(parents=True)
+                panel.write_text(XFCE_PANEL)
             self._start_bus()
             # The panel first: a window manager that is still starting can miss a new
             # panel (it then stays unmapped), while it always takes on those it finds.
-            self._start_tray()
+            if self.desktop == 'trayer':
+                self._start_tray()
+            elif self.desktop == 'xfce':
+                self._spawn('xfce4-panel', ['xfce4-panel', '--disable-wm-check', '--sm-client-disable'])
+                self._wait_tray_host()
             self._start_window_manager()
-            self.power = FakePowerSupplies(self.device_files)
             os.environ['DISPLAY'] = self.env['DISPLAY']
             os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.env['DBUS_SESSION_BUS_ADDRESS']
             self.a11y = Accessible()
@@ -339,10 +397,15 @@ class Session:
             print('PROBLEM:', message, flush=True)
             self.problems.append(message)
 
+    def _as_user(self, argv):
+        if not self.user:
+            return argv
+        return ['setpriv', f'--reuid={self.user[0]}', f'--regid={self.user[1]}', '--clear-groups', '--'] + argv
+
     def _spawn(self, what, argv, pass_fds=()):
         with open(self.out / f'{what}.log', 'ab') as log:
-            proc = subprocess.Popen(argv, env=self.env, pass_fds=pass_fds, stdin=subprocess.DEVNULL, stdout=log,
-                                    stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
+            proc = subprocess.Popen(self._as_user(argv), env=self.env, pass_fds=pass_fds, stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
         self.procs.append((what, proc))
         return proc
 
@@ -374,7 +437,7 @@ class Session:
         read_end, write_end = os.pipe()
         # Services it activates (the accessibility bus) inherit this environment, so they
         # keep their sockets in our runtime folder and talk to our X server.
-        proc = self._spawn('dbus', ['dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.tmp}',
+        proc = self._spawn('dbus', ['dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}',
                                     f'--print-address={write_end}'], pass_fds=[write_end])
         os.close(write_end)
         self.env['DBUS_SESSION_BUS_ADDRESS'] = self._read_line_from(read_end, 'dbus', proc)
@@ -383,14 +446,66 @@ class Session:
         self._spawn('openbox', ['openbox', '--sm-disable'])
         wait_for('openbox to manage the screen',
                  lambda: 'window id' in self.x('xprop', '-root', '_NET_SUPPORTING_WM_CHECK', check=False))
-        wait_for('openbox to take on the panel', lambda: self.frame_of(self.panel) != self.panel
-                 and self.panel in self.x('xdotool', 'search', '--onlyvisible', '--name', '^panel$', check=False))
+        if self.panel:
+            wait_for('openbox to take on the panel', lambda: self.frame_of(self.panel) != self.panel
+                     and self.panel in self.x('xdotool', 'search', '--onlyvisible', '--name', '^panel$',
+                                              check=False))
 
     def _start_tray(self):
         self._spawn('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
                                '--height', '24', '--SetDockType', 'true'])
         self.panel = wait_for('the trayer panel', lambda: self.x('xdotool', 'search', '--onlyvisible', '--name',
                                                                  '^panel$', check=False).split())[0]
+
+    def _start_sway(self):
+        """sway on no screen, with XWayland and waybar's tray, all as nobody; the program, its
+        faked battery and its settings must be in that user's reach."""
+        self.user = (65534, 65534)
+        os.chmod(self.tmp, 0o755)
+        for d in (self.home, self.runtime, self.config_home, self.config_dir):
+            os.chown(d, *self.user)
+        subprocess.run(['chmod', '-R', 'a+rX', self.power.root], check=True)
+        self.app_path = Path(shutil.copy(self.app_path, self.tmp / 'voltara'))
+        self._start_bus()
+        (self.tmp / 'sway.conf').write_text(SWAY_CONFIG)
+        (self.tmp / 'waybar.json').write_text('{"modules-right": ["tray"]}')
+        self.env.update(WLR_BACKENDS='headless', WLR_RENDERER='pixman', WLR_LIBINPUT_NO_DEVICES='1')
+        self._spawn('sway', ['sway', '-c', str(self.tmp / 'sway.conf')])
+        self.env['DISPLAY'] = wait_for('XWayland', lambda: (self.runtime / 'display').exists()
+                                       and (self.runtime / 'display').read_text())
+        self.env['WAYLAND_DISPLAY'] = next(self.runtime.glob('wayland-*.lock')).stem
+        self.env['SWAYSOCK'] = str(next(self.runtime.glob('sway-ipc.*.sock')))
+        self._spawn('waybar', ['waybar', '-c', str(self.tmp / 'waybar.json')])
+        self._wait_tray_host()
+
+    def _wait_tray_host(self):
+        """A program started before the tray's host registers uses XEmbed for good."""
+        wait_for('a StatusNotifierItem host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'))
+
+    def bus_call(self, dest, path, iface, method, args=''):
+        """A method call on the session bus, args in GVariant text ("(1, 'x')"); the reply unpacked."""
+        result = subprocess.run(self._as_user([PYTHON, '-c', _DBUS_CALL, dest, path, iface, method, args]),
+                                env=self.env, capture_output=True, text=True, timeout=TIMEOUT)
+        if result.returncode != 0:  # not a Failure: the name may not be there yet
+            raise RuntimeError(f'{iface}.{method} on {dest}: {result.stderr.strip().splitlines()[-1]}')
+        return json.loads(result.stdout)
+
+    def bus_property(self, dest, path, iface, name):
+        return self.bus_call(dest, path, 'org.freedesktop.DBus.Properties', 'Get', f"('{iface}', '{name}')")[0]
+
+    def sni_items(self):
+        """(bus name, object path) of the StatusNotifierItems the tray's host shows."""
+        return [(item.split('/')[0], '/' + item.split('/', 1)[1] if '/' in item else '/StatusNotifierItem')
+                for item in self.bus_property(*WATCHER, 'RegisteredStatusNotifierItems')]
+
+    def sway_windows(self, pid):
+        """The windows sway shows for a process, as nodes of its tree."""
+        def walk(node):
+            yield node
+            for child in node.get('nodes', []) + node.get('floating_nodes', []):
+                yield from walk(child)
+        tree = json.loads(self.x('swaymsg', '-t', 'get_tree'))
+        return [n for n in walk(tree) if n.get('pid') == pid]
 
     def stop(self):
         for app in self.apps:
@@ -449,16 +564,20 @@ class Session:
 
     # --- the program
 
-    def start_app(self):
-        env = dict(self.env, QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
+    def start_app(self, **env):
+        """Starts the program; env adds to its environment (None removes a variable). On X
+        it is told the platform, as a user with qt6-wayland installed would not be."""
+        env = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
                    XDG_CONFIG_HOME=str(self.config_home), XDG_CONFIG_DIRS=str(self.config_dir),
-                   LD_PRELOAD='libumockdev-preload.so.0', UMOCKDEV_DIR=self.power.root)
+                   LD_PRELOAD='libumockdev-preload.so.0', UMOCKDEV_DIR=self.power.root,
+                   **({'XDG_SESSION_TYPE': 'wayland'} if self.user else {'QT_QPA_PLATFORM': 'xcb'}), **env)
+        env = {k: v for k, v in env.items() if v is not None}
         log_path = self.out / f'app-{len(self.apps) + 1}.log'
         with open(log_path, 'wb') as log:
             # VOLTARA_E2E_APP_PREFIX runs the program under a tool: "gdb -batch -ex run -ex bt --args".
             prefix = shlex.split(os.environ.get('VOLTARA_E2E_APP_PREFIX', ''))
-            proc = subprocess.Popen(prefix + [str(self.app_path)], env=env, stdin=subprocess.DEVNULL, stdout=log,
-                                    stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
+            proc = subprocess.Popen(self._as_user(prefix + [str(self.app_path)]), env=env, stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=subprocess.STDOUT, preexec_fn=_die_with_harness)
         app = App(proc, log_path)
         self.apps.append(app)
         if prefix:
@@ -500,6 +619,8 @@ class Session:
             lines.append('')
         self.registry_file.parent.mkdir(mode=0o700, exist_ok=True)
         self.registry_file.write_text('\n'.join(lines))
+        for path in (self.registry_file.parent, self.registry_file) if self.user else ():
+            os.chown(path, *self.user)
 
     def registry(self):
         """The user's hive as {key: {name: text}}, key relative to Software\\Quillfen\\Voltara,
@@ -600,6 +721,8 @@ class Session:
 
     def tray_icons(self):
         """(window, x, y, width, height) of each voltara icon embedded in the trayer panel."""
+        if not self.panel:
+            return []
         tree = self.x('xwininfo', '-tree', '-id', self.panel)
         return [(m.group(1), int(m.group(4)), int(m.group(5)), int(m.group(2)), int(m.group(3)))
                 for m in re.finditer(r'(0x[0-9a-f]+) "[^"]*": \("voltara" "Voltara"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
@@ -625,6 +748,8 @@ class Session:
             print(f'--- output of voltara pid {app.pid} ({"running" if app.running() else "ended"}):')
             print(app.output().rstrip() or '(none)')
         try:
+            if self.desktop == 'sway':
+                print('--- sway\'s tree:', self.x('swaymsg', '-t', 'get_tree', check=False))
             tree = self.x('xwininfo', '-root', '-tree', check=False)
             (self.out / 'fail-windows.txt').write_text(tree)
             print('--- window tree (named windows; all in %s):' % (self.out / 'fail-windows.txt'))

@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""End-to-end tests: the real voltara program on a private X server with a faked battery.
+"""End-to-end tests: the real voltara program on a private desktop with a faked battery.
 
 Usage: run_e2e.py --app build/voltara [--out DIR] [--list] [SCENARIO ...]
 
 Runs the named scenarios (all without names), each in a process of its own under
 umockdev-wrapper with a desktop of its own, and prints PASS or FAIL for each. Exit status:
-0 all passed, 1 something failed, 77 a tool is missing (CTest reports the test skipped).
+0 all passed, 1 something failed, 77 a tool the named scenarios' desktops need is missing
+(CTest reports the test skipped).
 Screenshots and logs go to --out (e2e-out beside the program), one folder per scenario.
 Environment: VOLTARA_E2E_TIMEOUT, seconds any single wait may take (default 10);
 VOLTARA_E2E_APP_PREFIX, a command to run the program under ("gdb -batch -ex run -ex bt --args").
@@ -24,13 +25,13 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 HERE = Path(__file__).resolve().parent
 PYTHON = '/usr/bin/python3'  # Debian's, which has python3-gi and pyatspi
-TOOLS = ['Xvfb', 'openbox', 'trayer', 'dbus-daemon', 'xdotool', 'xwininfo', 'xprop', 'import',
-         'umockdev-wrapper']
+TOOLS = ['dbus-daemon', 'xdotool', 'xwininfo', 'xprop', 'import', 'umockdev-wrapper']
 SCENARIO_TIMEOUT = 150
 
 
-def missing_tools():
-    missing = [t for t in TOOLS if shutil.which(t) is None]
+def missing_tools(desktops):
+    from harness import DESKTOPS
+    missing = [t for t in TOOLS + sorted({t for d in desktops for t in DESKTOPS[d]}) if shutil.which(t) is None]
     probe = subprocess.run([PYTHON, '-c', 'import gi; gi.require_version("UMockdev", "1.0"); '
                             'from gi.repository import UMockdev; import pyatspi'],
                            capture_output=True) if os.access(PYTHON, os.X_OK) else None
@@ -78,7 +79,8 @@ def main():
     unknown = [n for n in args.scenarios if n not in scenarios.SCENARIOS]
     if unknown:
         parser.error('no scenario ' + ', '.join(unknown))
-    missing = missing_tools()
+    names = args.scenarios or list(scenarios.SCENARIOS)
+    missing = missing_tools({scenarios.SCENARIOS[n].desktop for n in names})
     if missing:
         print('SKIP: missing ' + ', '.join(missing))
         return 77
@@ -87,7 +89,7 @@ def main():
         return 1
 
     failed = []
-    for name in args.scenarios or list(scenarios.SCENARIOS):
+    for name in names:
         shutil.rmtree(out / name, ignore_errors=True)
         print(f'=== {name}', flush=True)
         start = time.monotonic()

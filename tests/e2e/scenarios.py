@@ -23,11 +23,12 @@ QUIET = 1.5  # seconds in which something that should not happen would have happ
 SCENARIOS = {}
 
 
-def scenario(*device_files):
+def scenario(*device_files, desktop='trayer'):
     def register(body):
         def run(app_path, out):
-            with Session(body.__name__, app_path, out, device_files) as session:
+            with Session(body.__name__, app_path, out, device_files, desktop) as session:
                 body(session)
+        run.desktop = desktop
         SCENARIOS[body.__name__] = run
         return body
     return register
@@ -47,10 +48,10 @@ def thinkpad_at(percent):
 class Voltara:
     """One running copy of the program, seen and driven as its user does."""
 
-    def __init__(self, session):
+    def __init__(self, session, **env):
         self.s = session
         self.a11y = session.a11y
-        self.app = session.start_app()
+        self.app = session.start_app(**env)
         self.pid = self.app.pid
 
     # --- what is on the screen
@@ -139,6 +140,13 @@ class Voltara:
         is for the desktop's font (its inside is 3075 twips wide)."""
         stretch = self.s.geometry(self.s.x_window_of(self.pid, main))[2] / (3075 / TWIPS)
         return abs(self.frame(main)[3] - 1725 / TWIPS * stretch) <= 1
+
+    def minimise(self):
+        """Minimises the main window through the window manager; returns its X window."""
+        window = self.s.x_window_of(self.pid, self.main_window())
+        wait_for('the window manager to frame the main window', lambda: self.s.frame_of(window) != window)
+        self.s.x('xdotool', 'windowminimize', '--sync', window)
+        return window
 
     # --- the notification-area icon and its menu
 
@@ -556,3 +564,105 @@ def control_center(s):
     s.click_element(s.a11y.find(about, 'push button', 'OK'))
     wait_for('the About dialog to close', lambda: not s.a11y.showing(about))
     v.exit_via_menu()
+
+
+
+@scenario(THINKPAD, desktop='xfce')
+def sni_tray(s):
+    s.seed_registry(SEEN_WELCOME)
+    v = start_main(s)
+    wait_for('the icon registered as a StatusNotifierItem, not by XEmbed', s.sni_items)
+    # The status tray and its menus are windows of the panel's plugin process; at first the
+    # tray is the only one on the screen, with the icon alone in it.
+    plugin = lambda: set(s.x('xdotool', 'search', '--onlyvisible', '--class', 'wrapper-2.0').split())  # noqa: E731
+    x, y, w, h = s.geometry(wait_for('the status tray', plugin).pop())
+    spot = (x + w // 2, y + h // 2)
+
+    step('minimised, the main window hides; a click on the icon brings it back')
+    v.minimise()
+    wait_for('the main window to hide', lambda: v.main_window() is None)
+    s.click(*spot)
+    wait_for('the main window back', v.main_window)
+
+    def choose(*keys):
+        before = plugin()
+        s.click(*spot, button=3)
+        wait_for('the menu', lambda: plugin() - before)
+        s.key(*keys, 'Return')
+
+    step('right click: Voltara\'s menu; Compact chosen from it')
+    choose('Down', 'Down', 'Down')
+    wait_for('the compact strip', v.strip)
+    check(v.main_window() is None, 'the main window stays in compact display')
+    step('Exit chosen from it')
+    choose('Down')
+    v.ended()
+
+
+@scenario(THINKPAD, desktop='sway')
+def wayland_session(s):
+    places = {'X': '1500', 'Y': '3000', 'CompactX': '4500', 'CompactY': '1500'}
+    s.seed_registry({**SEEN_WELCOME, 'Window': places})
+
+    def exported_menu():
+        """The menu the icon exports to the tray's host: (call an item, [(label, ticked)])."""
+        dest, path = wait_for('the icon registered with waybar\'s tray', s.sni_items)[0]
+        menu = s.bus_property(dest, path, 'org.kde.StatusNotifierItem', 'Menu')
+        items = s.bus_call(dest, menu, 'com.canonical.dbusmenu', 'GetLayout', '(0, -1, @as [])')[1][2]
+        labels = [(props.get('label', '').replace('_', ''), props.get('toggle-state') == 1) for _, props, _ in items]
+        ids = {label: id for (label, _), (id, _, _) in zip(labels, items)}
+        return lambda label: s.bus_call(dest, menu, 'com.canonical.dbusmenu', 'Event',
+                                        f"({ids[label]}, 'clicked', <0>, uint32 0)"), labels
+
+    def expect_shell(v, shell):
+        shells = [w['shell'] for w in wait_for('the main window in sway', lambda: s.sway_windows(v.pid))]
+        check(shells == [shell], f'voltara\'s windows in sway are {shells}, not [{shell!r}]')
+
+    step('through XWayland; the menu reaches waybar over D-Bus, and Exit chosen there stores where sway put '
+         'the window')
+    v = Voltara(s)
+    expect_shell(v, 'xwayland')
+    choose, items = exported_menu()
+    s.expect([n for n, _ in items] == MENU, f'the exported menu reads {items}')
+    s.expect([n for n, ticked in items if ticked] == ['Full'], f'the exported ticks are {items}')
+    # Read now: sway moves a window once more just after it maps it.
+    window = s.sway_windows(v.pid)[0]
+    choose('Exit')
+    v.ended()
+    # sway centres floating windows whatever they ask: the program stores where the window is.
+    place = (window['rect']['x'] + window['window_rect']['x'], window['rect']['y'] + window['window_rect']['y'])
+    s.expect(v.stored_place() == tuple(map(twips, place)), f'the main window at {place} was stored as '
+             f'{v.stored_place()}')
+    s.expect(v.stored_place('CompactX', 'CompactY') == ('4500', '1500'), 'the strip\'s place changed')
+
+    step('natively on Wayland, as the user chose: no place it cannot know is stored')
+    places = s.registry()['Window']
+    v = Voltara(s, QT_QPA_PLATFORM='wayland')
+    expect_shell(v, 'xdg_shell')
+    exported_menu()[0]('Exit')
+    v.ended()
+    s.expect(s.registry()['Window'] == places, f'the places went from {places} to {s.registry()["Window"]}')
+
+
+@scenario(THINKPAD, desktop='none')
+def no_tray(s):
+    s.seed_registry(SEEN_WELCOME)
+    v = start_main(s)
+    place = v.frame(v.main_window())
+    step('minimised, the main window stays in the taskbar: iconic, not withdrawn')
+    window = v.minimise()
+    wait_for('the main window iconic', lambda: 'Iconic' in s.x('xprop', '-id', window, 'WM_STATE'))
+    stays('the minimised main window left the taskbar',
+          lambda: 'Iconic' not in s.x('xprop', '-id', window, 'WM_STATE'), QUIET)
+    step('restored from the taskbar; the menu opens on the window itself')
+    s.x('xdotool', 'windowactivate', '--sync', window)
+    wait_for('the main window back', v.main_window)
+    # openbox animates the way back.
+    x, y, w, h = wait_for('the main window back in its place', lambda: s.geometry(s.frame_of(window)) == place
+                          and 'IsViewable' in s.x('xwininfo', '-id', window) and place)
+    shown = len(s.a11y.popups)
+    s.click(x + w // 2, y + h // 2, button=3)
+    menu = wait_for('the pop-up menu', lambda: len(s.a11y.popups) > shown and s.a11y.popups[-1])
+    wait_for('the menu items', lambda: [n for n, _ in v.menu_items(menu)] == MENU)
+    s.click_element(next(i for i in menu if i.name == 'Exit'))
+    v.ended()
