@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QGuiApplication>
 #include <cstring>
@@ -19,9 +20,11 @@ bool RunThroughXWayland(int argc, char** argv) {
 
 bool TrayReportsDoubleClick() {
     // Qt speaks StatusNotifierItem when a host has registered with the watcher, XEmbed otherwise.
-    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
-                           QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
-    return !(watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool());
+    const QString name = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.interface() || !bus.interface()->isServiceRegistered(name)) return true;
+    QDBusInterface watcher(name, QStringLiteral("/StatusNotifierWatcher"), name, bus);
+    return !watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
 bool WindowPlacesKnown() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
