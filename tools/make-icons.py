@@ -217,6 +217,16 @@ def main_window_icon():
     return b.shell() + b.level(10, GREEN) + pixels(BOLT_16, fx, fy + 1, WHITE)
 
 
+def control_center_icon():
+    """The Control Center's own 16 px icon: a small dialog with three sliders, one for each
+    of its frames: the low warning (red), percentage informing (blue), mains changes (green)."""
+    parts = [rect(0, 0, 16, 16, OUTLINE, 1), rect(1, 2, 14, 13, INSIDE)]
+    for row, knob, colour in ((4, 4, RED), (8, 10, BLUE), (12, 7, GREEN)):
+        parts += [rect(2, row, knob - 2, 1, colour), rect(knob + 3, row, 11 - knob, 1, GREY_EDGE),
+                  rect(knob, row - 1, 3, 3, colour)]
+    return parts
+
+
 def application_icon(size):
     """A blue tile with a white battery and a yellow bolt."""
     if size == 16:
@@ -283,6 +293,7 @@ def main():
         write(os.path.join(ICONS, f"{n}.svg"), svg(16, status_icon(n, 16)))
         write(os.path.join(ICONS, f"{n - 1}.svg"), svg(32, status_icon(n, 32)))
     write(os.path.join(ICONS, "main.svg"), svg(16, main_window_icon()))
+    write(os.path.join(ICONS, "setup.svg"), svg(16, control_center_icon()))
     write(os.path.join(ICONS, "voltara.svg"), svg(32, application_icon(32)))
     write(os.path.join(ICONS, "voltara-16.svg"), svg(16, application_icon(16)))
     write(os.path.join(CURSORS, "hand.xpm"), hand_xpm())

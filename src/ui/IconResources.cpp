@@ -11,6 +11,8 @@ QIcon LoadIconResource(int number) { return FromResource(QStringLiteral(":/icons
 
 QIcon MainWindowIcon() { return FromResource(QStringLiteral(":/icons/main.svg")); }
 
+QIcon ControlCenterIcon() { return FromResource(QStringLiteral(":/icons/setup.svg")); }
+
 QIcon ApplicationIcon() {
     // Qt's SVG icon engine keeps one drawing per icon, so each size gets its own
     // rendering: the 16 px drawing stays sharp instead of the 32 px one scaled down.

@@ -6,4 +6,5 @@
 // (the caller then leaves its display as it was).
 QIcon LoadIconResource(int number);
 QIcon MainWindowIcon();
+QIcon ControlCenterIcon();
 QIcon ApplicationIcon();

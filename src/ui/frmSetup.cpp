@@ -73,7 +73,7 @@ frmSetup::frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& s
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Control Center"));
-    setWindowIcon(ApplicationIcon());
+    setWindowIcon(ControlCenterIcon());
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);

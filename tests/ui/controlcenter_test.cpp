@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "IconResources.h"
 #include "frmSetup.h"
 #include "support/LayoutChecks.h"
 #include "support/ShellFixture.h"
@@ -234,11 +235,14 @@ void ControlCenterTest::keysAndClicks() {
     QCOMPARE(f.d->txtLowWarningTime->text(), QString("12"));
 }
 
-// Every caption is whole, and each field covers the blanks of its label, between the
-// words before it and the unit after it.
+// An icon of its own; every caption is whole, and each field covers the blanks of its
+// label, between the words before it and the unit after it.
 void ControlCenterTest::sentencesReadAroundTheirFields() {
     Fixture f;
     QVERIFY(f.open());
+    const QImage icon = f.d->windowIcon().pixmap(16).toImage();
+    QVERIFY(!icon.isNull());
+    QVERIFY(icon != ApplicationIcon().pixmap(16).toImage() && icon != MainWindowIcon().pixmap(16).toImage());
     QCOMPARE(CutTexts(f.d), QStringList());
     for (int i = 0; i < 3; ++i) {
         const QLabel* label = f.d->lblPrompt[i];

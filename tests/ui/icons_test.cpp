@@ -44,6 +44,7 @@ private Q_SLOTS:
             QTest::addRow("%d", n - 1) << StatusIcon(n, 32) << 32;
         }
         QTest::addRow("main") << QStringLiteral(":/icons/main.svg") << 16;
+        QTest::addRow("setup") << QStringLiteral(":/icons/setup.svg") << 16;
         QTest::addRow("voltara") << QStringLiteral(":/icons/voltara.svg") << 32;
         QTest::addRow("voltara-16") << QStringLiteral(":/icons/voltara-16.svg") << 16;
     }
