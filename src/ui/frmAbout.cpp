@@ -11,6 +11,7 @@
 
 #include "HandCursor.h"
 #include "IconResources.h"
+#include "SystemColours.h"
 #include "TwipsLayout.h"
 #include "modInternet.h"
 #include "modTopMostWindow.h"
@@ -107,6 +108,11 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
     lblInfo[1] = MakeLabel(this, QString::fromLatin1(PostalAddress), "lblInfo1");
     lblInfo[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout.Add(lblInfo[1], 135, 1695, 3225, 405);
+    for (QLabel* info : lblInfo) {
+        QPalette palette = info->palette();
+        palette.setColor(QPalette::WindowText, MenuTextColour());
+        info->setPalette(palette);
+    }
 
     lblWebsite =
         MakeLabel(this, QStringLiteral("Website: ") + QString::fromLatin1(modInternet::HomePage), "lblWebsite");

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "IconResources.h"
+#include "SystemColours.h"
 #include "TwipsLayout.h"
 #include "modRegistry.h"
 #include "modTopMostWindow.h"
@@ -19,6 +20,7 @@ frmInfo::frmInfo(QWidget* main, modRegistry& registry, const QAction& sbjAlwaysO
     setWindowTitle(QString());
     setAccessibleName(QStringLiteral("Welcome to Voltara"));
     setWindowIcon(ApplicationIcon());
+    PaintInMenuColour(this);
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);

@@ -21,6 +21,7 @@
 #include "RegistryDatum.h"
 #include "SingleInstance.h"
 #include "StatusComposition.h"
+#include "SystemColours.h"
 #include "Twips.h"
 #include "TwipsLayout.h"
 #include "WindowPlace.h"
@@ -101,6 +102,8 @@ void frmMain::BuildLayout() {
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);
+    // The window, its frame and the bar's track.
+    PaintInMenuColour(this);
     TwipsLayout layout(this);
 
     fraStatus = new QGroupBox(QStringLiteral("Power Status"), this);

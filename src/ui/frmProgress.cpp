@@ -12,6 +12,7 @@
 #include "ProgressBar.h"
 #include "RegistryDatum.h"
 #include "StatusComposition.h"
+#include "SystemColours.h"
 #include "Twips.h"
 #include "WindowPlace.h"
 #include "modRegistry.h"
@@ -41,7 +42,8 @@ frmProgress::frmProgress(CompactHost& host, modRegistry& registry)
     picContainer->setAccessibleName(QStringLiteral("Charge"));
     picContainer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picContainer->setLineWidth(1);
-    picContainer->setAutoFillBackground(true);
+    // The track is in the menu colour, the strip around it in the dialogs' colour.
+    PaintInMenuColour(picContainer);
     picContainer->setGeometry(twips::ToPixelsX(345, this), twips::ToPixelsY(60, this), twips::ToPixelsX(2745, this),
                               twips::ToPixelsY(200, this));
     picContainer->installEventFilter(this);

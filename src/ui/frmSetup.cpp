@@ -19,6 +19,7 @@
 #include "NumberRules.h"
 #include "PowerEventRules.h"
 #include "RegistryDatum.h"
+#include "SystemColours.h"
 #include "TwipsLayout.h"
 #include "modRegistry.h"
 #include "modTopMostWindow.h"
@@ -74,6 +75,7 @@ frmSetup::frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& s
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Control Center"));
     setWindowIcon(ControlCenterIcon());
+    PaintInMenuColour(this);
     QFont standard = font();
     standard.setPointSizeF(8.25);
     setFont(standard);

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
+#include "frmAbout.h"
+#include "frmInfo.h"
 #include "frmProgress.h"
+#include "frmSetup.h"
 #include "modSystemTray.h"
 #include "support/ShellFixture.h"
 
@@ -36,6 +40,7 @@ private Q_SLOTS:
     void startWithLogin_data();
     void startWithLogin();
     void menuItemsWithMarksToggleOnce();
+    void systemColours();
 };
 
 void MainWindowTest::firstStartUsesDefaults() {
@@ -402,6 +407,40 @@ void MainWindowTest::menuItemsWithMarksToggleOnce() {
     QVERIFY(f.store.TextOf(Hive::LocalMachine, regkeys::Run, "Voltara") == "/opt/voltara/voltara");
     QVERIFY(m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(m.compactWindow());
+}
+
+// The menu colour behind the main window, its bar's track, the strip's track, the Control
+// Center and the welcome dialog; the menu text in the About dialog's maker lines. The other
+// backgrounds are the dialogs' own colour.
+void MainWindowTest::systemColours() {
+    const QPalette standard = QApplication::palette();
+    const QColor menu(0x21, 0xc4, 0x42), menuText(0x9a, 0x12, 0x34), dialog = standard.color(QPalette::Window);
+    QPalette menus = standard;
+    menus.setColor(QPalette::Button, menu);
+    menus.setColor(QPalette::WindowText, menuText);
+    QApplication::setPalette(menus, "QMenu");
+    const auto shown = [](QWidget* w, QPoint at) { return w->grab().toImage().pixelColor(at); };
+    const auto pastBar = [](QWidget* track) { return track->contentsRect().bottomRight(); };
+
+    ShellFixture f;
+    f.power.percent = 50;
+    frmMain& m = f.load();
+    QCOMPARE(shown(&m, {1, 1}), menu);
+    QCOMPARE(shown(m.picContainer, pastBar(m.picContainer)), menu);
+    frmInfo info(&m, f.registry, *m.sbjAlwaysOnTop);
+    QCOMPARE(shown(&info, {1, 1}), menu);
+    auto* setup = f.open<frmSetup>(&frmMain::sbjControlCenter_Click);
+    QVERIFY(setup);
+    QCOMPARE(shown(setup, {1, setup->height() - 2}), menu);
+    auto* about = f.open<frmAbout>(&frmMain::sbjAbout_Click);
+    QVERIFY(about);
+    QCOMPARE(shown(about, {1, 1}), dialog);
+    for (QLabel* line : about->lblInfo) QCOMPARE(line->palette().color(line->foregroundRole()), menuText);
+    m.sbjCompact_Click();
+    frmProgress* strip = m.compactWindow();
+    QCOMPARE(shown(strip, {0, 0}), dialog);
+    QCOMPARE(shown(strip->picContainer, pastBar(strip->picContainer)), menu);
+    QApplication::setPalette(standard, "QMenu");
 }
 
 QTEST_MAIN(MainWindowTest)
