@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
-#include <algorithm>
 
 #include "HandCursor.h"
 #include "IconResources.h"
@@ -39,6 +38,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, const char* name) {
     return label;
 }
 
+// A link's light blue covers the whole line as laid out: where a click opens it.
 void LookLikeLink(QLabel* label, const QFont& font) {
     QFont link = font;
     link.setFamilies({QStringLiteral("MS Sans Serif"), font.family()});
@@ -52,14 +52,6 @@ void LookLikeLink(QLabel* label, const QFont& font) {
     label->setPalette(palette);
     label->setAutoFillBackground(true);
     label->setCursor(HandCursor());
-}
-
-// The light blue of a link lies under its text alone: our addresses are not the
-// length the lines were laid out for.
-void HugText(QLabel* label) {
-    const int wanted = label->fontMetrics().horizontalAdvance(label->text()) + 2;
-    const int room = label->parentWidget()->width() - label->x();
-    label->resize(std::min(wanted, room), label->height());
 }
 }  // namespace
 
@@ -102,7 +94,7 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
 
     lblEmail = MakeLabel(this, QStringLiteral("E-mail: ") + QString::fromLatin1(modInternet::MailAddress), "lblEmail");
     lblEmail->setAccessibleDescription(QStringLiteral("Writes a message to the maker"));
-    layout.Add(lblEmail, 135, 1425, 1965, 195, false);
+    layout.Add(lblEmail, 135, 1425, 1965, 195);
     LookLikeLink(lblEmail, standard);
 
     lblInfo[1] = MakeLabel(this, QString::fromLatin1(PostalAddress), "lblInfo1");
@@ -117,7 +109,7 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
     lblWebsite =
         MakeLabel(this, QStringLiteral("Website: ") + QString::fromLatin1(modInternet::HomePage), "lblWebsite");
     lblWebsite->setAccessibleDescription(QStringLiteral("Opens the maker's home page"));
-    layout.Add(lblWebsite, 135, 2100, 3450, 195, false);
+    layout.Add(lblWebsite, 135, 2100, 3450, 195);
     LookLikeLink(lblWebsite, standard);
 
     lblCopyright = MakeLabel(this, QString::fromLatin1(CopyrightLine), "lblCopyright");
@@ -134,8 +126,6 @@ frmAbout::frmAbout(QWidget* main, Launcher& launcher, MessageBoxes& boxes)
     // The title and version come with the load; the layout fits them as well.
     Form_Load();
     layout.Apply(3840, 2910);
-    HugText(lblEmail);
-    HugText(lblWebsite);
     // The icon fills the inside of its frame exactly, at any scale.
     picIcon->resize(QSize(32, 32) + QSize(2, 2) * picIcon->frameWidth());
 

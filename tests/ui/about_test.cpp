@@ -57,9 +57,13 @@ void AboutTest::showsTitleVersionAndIcon() {
     QCOMPARE(icon.deviceIndependentSize().toSize(), QSize(32, 32));
     QCOMPARE(d->picIcon->contentsRect().size(), QSize(32, 32));
 
-    for (QLabel* link : {d->lblWebsite, d->lblEmail}) {
+    // The links keep the widths they are laid out with (of a client area 3840 twips wide):
+    // a click anywhere on them opens them.
+    const std::pair<QLabel*, double> links[] = {{d->lblEmail, 1965}, {d->lblWebsite, 3450}};
+    for (const auto& [link, twips] : links) {
         QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(link->cursor().hotSpot(), QPoint(4, 0));
+        QVERIFY2(qAbs(link->width() - d->width() * twips / 3840) <= 1, qPrintable(link->objectName()));
     }
     for (QLabel* label : d->findChildren<QLabel*>())
         QVERIFY2(!label->accessibleName().isEmpty(), qPrintable(label->objectName()));
