@@ -27,10 +27,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://voltara.quillfen.example/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt loads these as plugins, so no library dependency names them: the window-system back
-# end (Debian only recommends it; without it no window opens) and the SVG icon engine
-# that draws every icon of the program.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+# Qt loads the window-system back end as a plugin, so no library dependency names it
+# (Debian only recommends it; without it no window opens). The icons are pictures built
+# into the program, rendered from their SVG drawings when it is built.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -26,7 +26,7 @@ constexpr const char* PostalAddress = "7 Tallow Lane, Brackenford\nQuillshire QF
 constexpr const char* CopyrightLine = "Copyright (C) 2026 Quillfen";
 
 QCursor HandCursor() {
-    const QPixmap hand(QString::fromLatin1(HandCursorResource));
+    const QPixmap hand = QPixmap::fromImage(ReadImageResource(QString::fromLatin1(HandCursorResource), "xpm"));
     if (hand.isNull()) return QCursor(Qt::PointingHandCursor);
     return QCursor(hand, HandCursorHotSpotX, HandCursorHotSpotY);
 }

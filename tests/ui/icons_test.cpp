@@ -4,10 +4,10 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <QTest>
 
 #include "HandCursor.h"
+#include "IconResources.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ bool Opaque(QRgb p) { return qAlpha(p) > 0; }
 // The charge colour of the status icons.
 bool Blue(QRgb p) { return qAlpha(p) == 255 && qBlue(p) > 200 && qRed(p) < 90 && qGreen(p) > 90 && qGreen(p) < 160; }
 
-QString StatusIcon(int number, int size) {
-    return QStringLiteral(":/icons/%1.svg").arg(size == 16 ? number : number - 1);
-}
+// The status icon of a number as the given size shows it: the odd numbers are the small
+// icons, the even one before each its large icon.
+QPixmap StatusIcon(int number, int size) { return LoadIconResource(size == 16 ? number : number - 1).pixmap(size); }
 
 }  // namespace
 
@@ -37,47 +37,58 @@ private Q_SLOTS:
     void initTestCase() { Q_INIT_RESOURCE(voltara); }
 
     void rendersAtEverySize_data() {
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<QIcon>("icon");
         QTest::addColumn<int>("designSize");
         for (int n : {1011, 1021, 1031, 1041, 1051, 1061, 1071, 1081, 1091, 1101, 1201, 1211, 1301}) {
-            QTest::addRow("%d", n) << StatusIcon(n, 16) << 16;
-            QTest::addRow("%d", n - 1) << StatusIcon(n, 32) << 32;
+            QTest::addRow("%d", n) << LoadIconResource(n) << 16;
+            QTest::addRow("%d", n - 1) << LoadIconResource(n - 1) << 32;
         }
-        QTest::addRow("main") << QStringLiteral(":/icons/main.svg") << 16;
-        QTest::addRow("setup") << QStringLiteral(":/icons/setup.svg") << 16;
-        QTest::addRow("voltara") << QStringLiteral(":/icons/voltara.svg") << 32;
-        QTest::addRow("voltara-16") << QStringLiteral(":/icons/voltara-16.svg") << 16;
+        QTest::addRow("main") << MainWindowIcon() << 16;
+        QTest::addRow("setup") << ControlCenterIcon() << 16;
+        QTest::addRow("application") << ApplicationIcon() << 16;
     }
 
     void rendersAtEverySize() {
-        QFETCH(QString, path);
+        QFETCH(QIcon, icon);
         QFETCH(int, designSize);
-        QCOMPARE(QSvgRenderer(path).viewBox(), QRect(0, 0, designSize, designSize));
-        for (int size : {16, 32}) {
-            const QPixmap pixmap = QIcon(path).pixmap(QSize(size, size));
+        QVERIFY(!icon.isNull());
+        for (int size : {16, 24, 32}) {  // the windows, the panels' own sizes
+            const QPixmap pixmap = icon.pixmap(QSize(size, size));
             QCOMPARE(pixmap.size(), QSize(size, size));
             QVERIFY(CountPixels(pixmap, Opaque) > size * size / 5);
         }
-        // A high-density panel gets a drawing at twice the pixels, not a blown-up one.
-        const QPixmap dense = QIcon(path).pixmap(QSize(16, 16), 2.0);
-        QCOMPARE(dense.deviceIndependentSize(), QSizeF(16, 16));
-        QCOMPARE(dense.size(), QSize(32, 32));
-        QVERIFY(CountPixels(dense, Opaque) > 32 * 32 / 5);
+        // A high-density screen gets a drawing at twice the pixels, not a blown-up one.
+        const QSize design(designSize, designSize);
+        const QPixmap dense = icon.pixmap(design, 2.0);
+        QCOMPARE(dense.deviceIndependentSize(), QSizeF(design));
+        QCOMPARE(dense.size(), design * 2);
+        QVERIFY(CountPixels(dense, Opaque) > designSize * designSize * 4 / 5);
+        const QImage blownUp =
+            icon.pixmap(design).toImage().scaled(design * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY(dense.toImage().convertToFormat(blownUp.format()) != blownUp);
     }
 
     void chargeFillRisesWithTheBand() {
         for (int size : {16, 32}) {
-            int previous = CountPixels(QIcon(StatusIcon(1011, size)).pixmap(size), Blue);
+            int previous = CountPixels(StatusIcon(1011, size), Blue);
             for (int n = 1021; n <= 1101; n += 10) {
-                const int blue = CountPixels(QIcon(StatusIcon(n, size)).pixmap(size), Blue);
-                QVERIFY2(blue > previous, qPrintable(StatusIcon(n, size)));
+                const int blue = CountPixels(StatusIcon(n, size), Blue);
+                QVERIFY2(blue > previous, qPrintable(QString::number(n)));
                 previous = blue;
             }
         }
     }
 
+    // The 32 px window icon is the application's large drawing, not its small one at twice
+    // the density; a number that names no icon gives none.
+    void eachSizeGetsItsDrawing() {
+        const QIcon icon = ApplicationIcon();
+        QVERIFY(icon.pixmap(32).toImage() != icon.pixmap(QSize(16, 16), 2.0).toImage());
+        QVERIFY(LoadIconResource(1012).isNull());
+    }
+
     void handCursorIsMonochromeWithTheFingertipAtItsHotSpot() {
-        const QPixmap hand(QString::fromLatin1(HandCursorResource));
+        const QPixmap hand = QPixmap::fromImage(ReadImageResource(QString::fromLatin1(HandCursorResource), "xpm"));
         QCOMPARE(hand.size(), QSize(32, 32));
         QCOMPARE(hand.toImage().pixel(HandCursorHotSpotX, HandCursorHotSpotY), qRgb(0, 0, 0));
         const auto black = [](QRgb p) { return p == qRgb(0, 0, 0); };
