@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kLargest = std::numeric_limits<double>::max();
 
-bool IsDropped(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsDropped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -42,8 +42,8 @@ double RadixNumber(std::string_view digits, int radix) {
     return Finite(value);
 }
 
-// Sign, digits with at most one period, then an exponent (E or D, optional sign,
-// digits) only when at least one exponent digit follows.
+// Sign, digits with at most one period, then an exponent (E, optional sign, digits)
+// only when at least one exponent digit follows.
 double DecimalNumber(std::string_view s) {
     std::size_t i = 0;
     bool negative = false;
@@ -75,7 +75,7 @@ double DecimalNumber(std::string_view s) {
     if (!anyDigit || !significant) return 0.0;
 
     long long exponent = 0;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
         std::size_t j = i + 1;
         bool exponentNegative = false;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
@@ -112,7 +112,7 @@ double LeadingNumber(const std::string& text) {
         const std::string_view rest = std::string_view(s).substr(1);
         if (!rest.empty() && (rest[0] == 'H' || rest[0] == 'h')) return RadixNumber(rest.substr(1), 16);
         if (!rest.empty() && (rest[0] == 'O' || rest[0] == 'o')) return RadixNumber(rest.substr(1), 8);
-        return RadixNumber(rest, 8);
+        return 0.0;
     }
     return Finite(DecimalNumber(s));
 }

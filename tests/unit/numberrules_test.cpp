@@ -25,33 +25,35 @@ TEST_P(LeadingNumberTest, ReadsTheLongestNumericStart) {
     EXPECT_FALSE(std::signbit(value) && value == 0.0) << "negative zero for \"" << c.text << "\"";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LeadingNumberTest,
-    testing::Values(
-        // nothing that reads as a number
-        LeadingCase{"", 0}, LeadingCase{"abc", 0}, LeadingCase{"-", 0}, LeadingCase{"+", 0}, LeadingCase{".", 0},
-        LeadingCase{"-.", 0}, LeadingCase{"+-1", 0}, LeadingCase{"--1", 0}, LeadingCase{"$5", 0}, LeadingCase{"e5", 0},
-        LeadingCase{"-0", 0}, LeadingCase{"-0.0e5", 0},
-        // decimal starts
-        LeadingCase{"07", 7}, LeadingCase{"5a", 5}, LeadingCase{"+7", 7}, LeadingCase{"-12abc", -12},
-        LeadingCase{".5", 0.5}, LeadingCase{"-.5", -0.5}, LeadingCase{"5.", 5}, LeadingCase{"1.2.3", 1.2},
-        LeadingCase{"0000.25", 0.25}, LeadingCase{"1,5", 1}, LeadingCase{"98.9999", 98.9999},
-        LeadingCase{"12345678901234567890", 12345678901234567890.0},
-        // blanks, tabs, line feeds and carriage returns count nowhere
-        LeadingCase{" 1 2 ", 12}, LeadingCase{"1\t2\n3\r", 123}, LeadingCase{"- 3", -3}, LeadingCase{"1 e 2", 100},
-        // exponents: only with digits after them
-        LeadingCase{"1e2", 100}, LeadingCase{"1E+2", 100}, LeadingCase{"1e-2", 0.01}, LeadingCase{"2.5D1", 25},
-        LeadingCase{"2.5d-1", 0.25}, LeadingCase{"1e", 1}, LeadingCase{"1e+", 1}, LeadingCase{"1ex", 1},
-        LeadingCase{"1E2.5", 100}, LeadingCase{".5e1", 5},
-        // beyond the range of double: the largest finite number, or zero for tiny ones
-        LeadingCase{"1e999", kMax}, LeadingCase{"-1e999", -kMax}, LeadingCase{"1e-999", 0},
-        LeadingCase{"0.000001e-320", 0}, LeadingCase{"1000e99999999999999999999", kMax},
-        LeadingCase{std::string(400, '9'), kMax},
-        // hexadecimal and octal
-        LeadingCase{"&H1F", 31}, LeadingCase{"&h1f", 31}, LeadingCase{"&HFFFF", 65535}, LeadingCase{"&H1G", 1},
-        LeadingCase{"&H", 0}, LeadingCase{"& H 1 0", 16}, LeadingCase{"&O17", 15}, LeadingCase{"&o8", 0},
-        LeadingCase{"&17", 15}, LeadingCase{"&19", 1}, LeadingCase{"&", 0}, LeadingCase{"&X1", 0},
-        LeadingCase{"-&H10", 0}, LeadingCase{"&H" + std::string(300, 'F'), kMax}));
+INSTANTIATE_TEST_SUITE_P(Texts, LeadingNumberTest,
+                         testing::Values(
+                             // nothing that reads as a number
+                             LeadingCase{"", 0}, LeadingCase{"abc", 0}, LeadingCase{"-", 0}, LeadingCase{"+", 0},
+                             LeadingCase{".", 0}, LeadingCase{"-.", 0}, LeadingCase{"+-1", 0}, LeadingCase{"--1", 0},
+                             LeadingCase{"$5", 0}, LeadingCase{"e5", 0}, LeadingCase{"-0", 0}, LeadingCase{"-0.0e5", 0},
+                             // decimal starts
+                             LeadingCase{"07", 7}, LeadingCase{"5a", 5}, LeadingCase{"+7", 7},
+                             LeadingCase{"-12abc", -12}, LeadingCase{".5", 0.5}, LeadingCase{"-.5", -0.5},
+                             LeadingCase{"5.", 5}, LeadingCase{"1.2.3", 1.2}, LeadingCase{"0000.25", 0.25},
+                             LeadingCase{"1,5", 1}, LeadingCase{"98.9999", 98.9999},
+                             LeadingCase{"12345678901234567890", 12345678901234567890.0},
+                             // blanks, tabs and line feeds count nowhere; a carriage return ends the number
+                             LeadingCase{" 1 2 ", 12}, LeadingCase{"1\t2\n3", 123}, LeadingCase{"- 3", -3},
+                             LeadingCase{"1 e 2", 100}, LeadingCase{"1\r2", 1},
+                             // exponents: E only, and only with digits after it
+                             LeadingCase{"1e2", 100}, LeadingCase{"1E+2", 100}, LeadingCase{"1e-2", 0.01},
+                             LeadingCase{"2.5D1", 2.5}, LeadingCase{"1e", 1}, LeadingCase{"1e+", 1},
+                             LeadingCase{"1ex", 1}, LeadingCase{"1E2.5", 100}, LeadingCase{".5e1", 5},
+                             // beyond the range of double: the largest finite number, or zero for tiny ones
+                             LeadingCase{"1e999", kMax}, LeadingCase{"-1e999", -kMax}, LeadingCase{"1e-999", 0},
+                             LeadingCase{"0.000001e-320", 0}, LeadingCase{"1000e99999999999999999999", kMax},
+                             LeadingCase{std::string(400, '9'), kMax},
+                             // hexadecimal and octal
+                             LeadingCase{"&H1F", 31}, LeadingCase{"&h1f", 31}, LeadingCase{"&HFFFF", 65535},
+                             LeadingCase{"&H1G", 1}, LeadingCase{"&H", 0}, LeadingCase{"& H 1 0", 16},
+                             LeadingCase{"&O17", 15}, LeadingCase{"&o8", 0}, LeadingCase{"&17", 0}, LeadingCase{"&", 0},
+                             LeadingCase{"&X1", 0}, LeadingCase{"-&H10", 0},
+                             LeadingCase{"&H" + std::string(300, 'F'), kMax}));
 
 struct NormalCase {
     double number;
