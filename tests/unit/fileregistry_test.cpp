@@ -3,7 +3,9 @@
 // processes, crashes and damaged files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -332,6 +334,24 @@ TEST_F(FileRegistryTest, AReadOnlyFolderKeepsItsSettingsAndRefusesWritesQuietly)
     EXPECT_EQ(ReadFile(cuFile()), before);
     EXPECT_EQ(FilesBeside(), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
+}
+
+TEST_F(FileRegistryTest, AHungHolderOfTheLockFailsTheWriteInsteadOfFreezingIt) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    registry.SaveUserString(kKey, "Low Warning Percent", "15");
+    // A lock of another open file description blocks this process's writer as another
+    // process's would; it is never let go while the write runs.
+    const int holder = ::open((cuFile().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const int outcome = InChild([&] {
+        ::alarm(60);  // a writer that waits for ever is killed here
+        registry.SaveUserString(kKey, "Low Warning Percent", "20");
+        return registry.GetUserString(kKey, "Low Warning Percent") == RegistryDatum::Text("15") ? 0 : 1;
+    });
+    ::close(holder);
+    EXPECT_EQ(outcome, 0);
+    registry.SaveUserString(kKey, "Low Warning Percent", "20");
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("20"));
 }
 
 // Two ways a write runs out of room: a small file system that is full (where this

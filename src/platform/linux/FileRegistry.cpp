@@ -21,6 +21,9 @@ constexpr std::uint32_t KEY_SET_VALUE = 0x2;
 constexpr std::uint32_t KEY_CREATE_SUB_KEY = 0x4;
 constexpr std::uint32_t KEY_CREATE_LINK = 0x20;
 constexpr std::uint32_t kWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
+// Another writer holds the lock for milliseconds; one that holds it longer is hung, and
+// the window must not freeze with it.
+constexpr std::chrono::milliseconds kLockWait{2000};
 // The Run key's spelling when one of its other values first brings it into the file.
 constexpr const char* kRunKeySpelling = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -110,9 +113,10 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
         vlog::Warning(vlog::Area::Settings, "Cannot create the folder " + file.parent_path().string());
         return reg::ERROR_ACCESS_DENIED;
     }
-    privatefiles::ExclusiveLock lock(file.string() + ".lock");
+    privatefiles::ExclusiveLock lock(file.string() + ".lock", kLockWait);
     if (!lock.Held()) {
-        vlog::Warning(vlog::Area::Settings, "Cannot lock " + file.string() + ".lock");
+        vlog::Warning(vlog::Area::Settings, "Cannot lock " + file.string() + ".lock within " +
+                                                std::to_string(kLockWait.count()) + " ms; the write is dropped");
         return reg::ERROR_ACCESS_DENIED;
     }
     privatefiles::RemoveStrayTemporaries(file);

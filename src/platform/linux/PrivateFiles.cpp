@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 namespace privatefiles {
@@ -181,16 +183,24 @@ std::optional<fs::path> SetAside(const fs::path& file) {
     return std::nullopt;
 }
 
-ExclusiveLock::ExclusiveLock(const fs::path& lockFile) {
+ExclusiveLock::ExclusiveLock(const fs::path& lockFile, std::chrono::milliseconds wait) {
     constexpr int kFlags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
     fd_ = ::open(lockFile.c_str(), kFlags, 0600);
     if (fd_ < 0 && errno == ELOOP && ::unlink(lockFile.c_str()) == 0) fd_ = ::open(lockFile.c_str(), kFlags, 0600);
     if (fd_ < 0) return;
-    while (::flock(fd_, LOCK_EX) != 0) {
+    // flock has no time limit of its own: ask without blocking, and again after a pause
+    // that grows from 1 ms to 50 ms, until the wait is over.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        ::close(fd_);
-        fd_ = -1;
-        return;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
 }
 

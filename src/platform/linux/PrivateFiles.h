@@ -2,6 +2,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -47,10 +48,12 @@ std::optional<std::filesystem::path> SetAside(const std::filesystem::path& file)
 // An exclusive advisory lock (flock) on a lock file, held for the object's lifetime.
 // The lock file stays: removing it would let two writers lock two different files. A
 // symbolic link in its place is never followed (it could create or open a file
-// elsewhere); it is replaced by a lock file.
+// elsewhere); it is replaced by a lock file. A holder that keeps the lock longer than
+// `wait` (hung, or stopped in a debugger) leaves the lock not held, rather than freezing
+// the caller.
 class ExclusiveLock {
 public:
-    explicit ExclusiveLock(const std::filesystem::path& lockFile);
+    ExclusiveLock(const std::filesystem::path& lockFile, std::chrono::milliseconds wait);
     ~ExclusiveLock();
     ExclusiveLock(const ExclusiveLock&) = delete;
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
