@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HiveDocument.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxKeyDepth = 512;
 constexpr std::size_t kHexLineWidth = 76;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -26,11 +28,6 @@ std::string_view Trim(std::string_view s) {
 
 bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && Lower(s.substr(0, prefix.size())) == prefix;
-}
-
-std::string ParentOf(std::string_view path) {
-    const auto cut = path.rfind('\\');
-    return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut));
 }
 
 // "text" with \\ and \" escaped.
@@ -172,42 +169,77 @@ std::optional<HiveDocument::Value> ParseData(std::string_view s) {
     return v;
 }
 
-// Splits the text into logical lines: trimmed, with hex continuations ("...,\" then an
-// indented line) joined.
-std::vector<std::string> LogicalLines(std::string_view text) {
-    std::vector<std::string_view> raw;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        raw.push_back(Trim(text.substr(0, end)));
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
+bool StartsEntry(std::string_view line) {
+    return !line.empty() && (line.front() == '[' || line.front() == '"' || line.front() == '@');
+}
+
+// Takes the next line off the text, trimmed; false when nothing is left.
+bool TakeRawLine(std::string_view& text, std::string_view& line) {
+    if (text.empty()) return false;
+    const auto end = text.find('\n');
+    line = Trim(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    return true;
+}
+
+// Takes the next logical line off the text: trimmed, with hex continuations ("...,\"
+// then an indented line) joined. One line at a time, so that reading costs no more
+// than the longest line.
+bool TakeLogicalLine(std::string_view& text, std::string& line) {
+    std::string_view raw;
+    if (!TakeRawLine(text, raw)) return false;
+    line.assign(raw);
+    while (!line.empty() && line.back() == '\\' && line.front() != '[') {
+        std::string_view rest = text;
+        if (!TakeRawLine(rest, raw) || StartsEntry(raw)) break;
+        line.pop_back();
+        line += raw;
+        text = rest;
     }
-    auto startsEntry = [](std::string_view l) {
-        return !l.empty() && (l.front() == '[' || l.front() == '"' || l.front() == '@');
-    };
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        std::string line(raw[i]);
-        while (!line.empty() && line.back() == '\\' && line.front() != '[' && i + 1 < raw.size() &&
-               !startsEntry(raw[i + 1])) {
-            line.pop_back();
-            line += raw[++i];
-        }
-        lines.push_back(std::move(line));
-    }
-    return lines;
+    return true;
+}
+
+std::string_view DropTrailingSeparator(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return path;
+}
+
+// Takes the first segment off a path.
+std::string_view TakeSegment(std::string_view& path) {
+    const auto cut = path.find('\\');
+    const std::string_view segment = path.substr(0, cut);
+    path.remove_prefix(cut == std::string_view::npos ? path.size() : cut + 1);
+    return segment;
 }
 }  // namespace
 
-HiveDocument::HiveDocument(std::string rootName) : rootName_(std::move(rootName)) { keys_[""] = Key{}; }
+HiveDocument::HiveDocument(std::string rootName) : rootName_(std::move(rootName)), root_(std::make_unique<Key>()) {}
+
+bool HiveDocument::LessIgnoringCase::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
+    });
+}
+
+bool HiveDocument::Key::operator==(const Key& other) const {
+    // The spellings count too: the maps compare their names only without regard to case.
+    if (!std::equal(values.begin(), values.end(), other.values.begin(), other.values.end())) return false;
+    return std::equal(subKeys.begin(), subKeys.end(), other.subKeys.begin(), other.subKeys.end(),
+                      [](const auto& a, const auto& b) { return a.first == b.first && *a.second == *b.second; });
+}
+
+bool HiveDocument::operator==(const HiveDocument& other) const {
+    return rootName_ == other.rootName_ && *root_ == *other.root_;
+}
 
 bool HiveDocument::IsValidKeyPath(std::string_view path) {
-    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    path = DropTrailingSeparator(path);
     if (path.empty()) return true;
     std::size_t segment = 0;
+    std::size_t depth = 1;
     for (char c : path) {
         if (c == '\\') {
-            if (segment == 0) return false;
+            if (segment == 0 || ++depth > kMaxKeyDepth) return false;
             segment = 0;
         } else {
             if (IsControl(c) || ++segment > kMaxKeyNameLength) return false;
@@ -222,98 +254,104 @@ bool HiveDocument::IsValidValueName(std::string_view name) {
     return true;
 }
 
-std::string HiveDocument::Normalise(std::string_view path) {
-    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    return std::string(path);
-}
-
 HiveDocument::Key* HiveDocument::FindKey(std::string_view path) {
     if (!IsValidKeyPath(path)) return nullptr;
-    auto it = keys_.find(Lower(Normalise(path)));
-    return it == keys_.end() ? nullptr : &it->second;
+    path = DropTrailingSeparator(path);
+    Key* key = root_.get();
+    while (key && !path.empty()) {
+        const auto it = key->subKeys.find(TakeSegment(path));
+        key = it == key->subKeys.end() ? nullptr : it->second.get();
+    }
+    return key;
 }
 
 const HiveDocument::Key* HiveDocument::FindKey(std::string_view path) const {
     return const_cast<HiveDocument*>(this)->FindKey(path);
 }
 
+HiveDocument::Key* HiveDocument::CreateKeyAt(std::string_view path) {
+    if (!IsValidKeyPath(path)) return nullptr;
+    path = DropTrailingSeparator(path);
+    Key* key = root_.get();
+    while (!path.empty()) {
+        const std::string_view name = TakeSegment(path);
+        auto it = key->subKeys.find(name);
+        // A new key keeps its name as given; the keys above it keep theirs.
+        if (it == key->subKeys.end()) it = key->subKeys.emplace(name, std::make_unique<Key>()).first;
+        key = it->second.get();
+    }
+    return key;
+}
+
 bool HiveDocument::HasKey(std::string_view path) const { return FindKey(path) != nullptr; }
 
-bool HiveDocument::CreateKey(std::string_view path) {
-    if (!IsValidKeyPath(path)) return false;
-    const std::string wanted = Normalise(path);
-    std::size_t end = 0;
-    while (end < wanted.size()) {
-        end = wanted.find('\\', end + 1);
-        if (end == std::string::npos) end = wanted.size();
-        const std::string prefix = wanted.substr(0, end);
-        auto [it, created] = keys_.try_emplace(Lower(prefix));
-        if (created) {
-            // A new key takes its parent's stored spelling and its own name as given.
-            const std::string parent = ParentOf(prefix);
-            const std::string& parentSpelling = keys_.at(Lower(parent)).path;
-            const std::string name = prefix.substr(parent.empty() ? 0 : parent.size() + 1);
-            it->second.path = parentSpelling.empty() ? name : parentSpelling + "\\" + name;
-        }
-    }
-    return true;
-}
+bool HiveDocument::CreateKey(std::string_view path) { return CreateKeyAt(path) != nullptr; }
 
 bool HiveDocument::DeleteKey(std::string_view path) {
     if (!IsValidKeyPath(path)) return false;
-    const std::string id = Lower(Normalise(path));
-    if (id.empty() || !keys_.count(id)) return false;
-    const std::string childPrefix = id + "\\";
-    std::erase_if(keys_, [&](const auto& entry) {
-        return entry.first == id || entry.first.compare(0, childPrefix.size(), childPrefix) == 0;
-    });
+    path = DropTrailingSeparator(path);
+    const auto cut = path.rfind('\\');
+    Key* parent = cut == std::string_view::npos ? root_.get() : FindKey(path.substr(0, cut));
+    const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+    if (!parent || name.empty()) return false;
+    const auto it = parent->subKeys.find(name);
+    if (it == parent->subKeys.end()) return false;
+    parent->subKeys.erase(it);
     return true;
 }
 
 const HiveDocument::Value* HiveDocument::FindValue(std::string_view path, std::string_view name) const {
     const Key* key = FindKey(path);
     if (!key) return nullptr;
-    auto it = key->values.find(Lower(name));
-    return it == key->values.end() ? nullptr : &it->second.value;
+    auto it = key->values.find(name);
+    return it == key->values.end() ? nullptr : &it->second;
 }
 
 bool HiveDocument::SetValue(std::string_view path, std::string_view name, Value value) {
     Key* key = FindKey(path);
     if (!key || !IsValidValueName(name)) return false;
-    auto [it, created] = key->values.try_emplace(Lower(name));
-    if (created) it->second.name = std::string(name);
-    it->second.value = std::move(value);
+    auto it = key->values.find(name);
+    if (it == key->values.end()) it = key->values.emplace(name, Value{}).first;  // a new name as given
+    it->second = std::move(value);
     return true;
 }
 
 bool HiveDocument::DeleteValue(std::string_view path, std::string_view name) {
     Key* key = FindKey(path);
-    return key && key->values.erase(Lower(name)) != 0;
+    if (!key) return false;
+    const auto it = key->values.find(name);
+    if (it == key->values.end()) return false;
+    key->values.erase(it);
+    return true;
+}
+
+// A key is written, and listed, where it holds a value or has no sub-key: the keys above
+// it follow from its path. Writing every key on every path would make the text grow with
+// the square of its depth.
+void HiveDocument::ListKeys(const Key& key, const std::string& path, std::vector<std::string>& paths) const {
+    if (!path.empty() && (!key.values.empty() || key.subKeys.empty())) paths.push_back(path);
+    for (const auto& [name, sub] : key.subKeys) ListKeys(*sub, path.empty() ? name : path + "\\" + name, paths);
 }
 
 std::vector<std::string> HiveDocument::KeyPaths() const {
     std::vector<std::string> paths;
-    for (const auto& [id, key] : keys_)
-        if (!id.empty()) paths.push_back(key.path);
+    ListKeys(*root_, "", paths);
     return paths;
 }
 
 std::vector<std::string> HiveDocument::ValueNames(std::string_view path) const {
     std::vector<std::string> names;
     if (const Key* key = FindKey(path))
-        for (const auto& [id, v] : key->values) names.push_back(v.name);
+        for (const auto& [name, value] : key->values) names.push_back(name);
     return names;
 }
 
-std::string HiveDocument::Format() const {
-    std::string out(kHeader);
-    out += "\n\n";
-    for (const auto& [id, key] : keys_) {
-        if (id.empty() && key.values.empty()) continue;
-        out += '[' + rootName_ + (key.path.empty() ? "" : "\\" + key.path) + "]\n";
-        for (const auto& [lower, named] : key.values) {
-            const std::string name = (named.name.empty() ? "@" : Quote(named.name)) + "=";
-            const Value& v = named.value;
+void HiveDocument::FormatKey(const Key& key, std::string& path, std::string& out) const {
+    const bool isRoot = &key == root_.get();
+    if (!key.values.empty() || (key.subKeys.empty() && !isRoot)) {
+        out += '[' + rootName_ + path + "]\n";
+        for (const auto& [valueName, v] : key.values) {
+            const std::string name = (valueName.empty() ? "@" : Quote(valueName)) + "=";
             if (FitsInQuotes(v)) {
                 out +=
                     name + Quote(std::string_view(reinterpret_cast<const char*>(v.bytes.data()), v.bytes.size() - 1));
@@ -328,6 +366,20 @@ std::string HiveDocument::Format() const {
         }
         out += '\n';
     }
+    for (const auto& [name, sub] : key.subKeys) {
+        const std::size_t length = path.size();
+        path += '\\';
+        path += name;
+        FormatKey(*sub, path, out);
+        path.resize(length);
+    }
+}
+
+std::string HiveDocument::Format() const {
+    std::string out(kHeader);
+    out += "\n\n";
+    std::string path;
+    FormatKey(*root_, path, out);
     return out;
 }
 
@@ -336,55 +388,57 @@ HiveDocument::ParseResult HiveDocument::Parse(std::string_view text, const std::
     HiveDocument& doc = result.document;
     bool& ok = result.wellFormed;
 
-    const auto lines = LogicalLines(text);
-    std::size_t i = 0;
-    while (i < lines.size() && lines[i].empty()) ++i;
-    if (i < lines.size() && lines[i] == kHeader)
-        ++i;
+    std::string line;
+    bool more = TakeLogicalLine(text, line);
+    while (more && line.empty()) more = TakeLogicalLine(text, line);
+    if (more && line == kHeader)
+        more = TakeLogicalLine(text, line);
     else
         ok = false;
 
     const std::string rootLower = Lower(rootName);
-    std::optional<std::string> section;  // the current key; none after a bad header
-    for (; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
-        if (line.empty() || line.front() == ';') continue;
-        if (line.front() == '[') {
-            section.reset();
-            if (line.back() != ']') {
+    Key* section = nullptr;  // none after a bad header
+    for (; more; more = TakeLogicalLine(text, line)) {
+        std::string_view rest = line;
+        if (rest.empty() || rest.front() == ';') continue;
+        if (rest.front() == '[') {
+            section = nullptr;
+            if (rest.back() != ']') {
                 ok = false;
                 continue;
             }
-            const std::string_view inner = line.substr(1, line.size() - 2);
+            const std::string_view inner = rest.substr(1, rest.size() - 2);
             const auto cut = inner.find('\\');
             const std::string_view root = inner.substr(0, cut);
             const std::string_view path = cut == std::string_view::npos ? std::string_view() : inner.substr(cut + 1);
-            if (Lower(root) != rootLower || !doc.CreateKey(path)) {
-                ok = false;
-                continue;
-            }
-            section = Normalise(path);
+            if (root.size() == rootLower.size() && StartsWithIgnoringCase(root, rootLower))
+                section = doc.CreateKeyAt(path);
+            if (!section) ok = false;
             continue;
         }
         std::optional<std::string> name;
-        if (line.front() == '@') {
+        if (rest.front() == '@') {
             name = std::string();
-            line.remove_prefix(1);
+            rest.remove_prefix(1);
         } else {
-            name = Unquote(line);
+            name = Unquote(rest);
         }
-        line = Trim(line);
-        if (!section || !name || line.empty() || line.front() != '=' || !IsValidValueName(*name)) {
+        rest = Trim(rest);
+        if (!section || !name || rest.empty() || rest.front() != '=' || !IsValidValueName(*name)) {
             ok = false;
             continue;
         }
-        auto value = ParseData(Trim(line.substr(1)));
+        auto value = ParseData(Trim(rest.substr(1)));
         if (!value) {
             ok = false;
             continue;
         }
-        if (doc.FindValue(*section, *name)) ok = false;  // a duplicate: the earlier one is lost
-        doc.SetValue(*section, *name, std::move(*value));
+        auto it = section->values.find(*name);
+        if (it == section->values.end())
+            it = section->values.emplace(std::move(*name), Value{}).first;
+        else
+            ok = false;  // a duplicate: the earlier one is lost
+        it->second = std::move(*value);
     }
     return result;
 }

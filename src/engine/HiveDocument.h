@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,10 @@
 // format (REGEDIT4). Key paths are relative to the hive's root, segments separated by
 // '\'; "" is the root itself. Key and value names match without regard to (ASCII)
 // letter case and keep the spelling they were created with.
+//
+// Keys are held as a tree, each with its own name only, and a path may be at most 512
+// levels deep, as in Windows: so any text costs memory and time in proportion to its
+// length, and the text written back is about as long as the one read.
 class HiveDocument {
 public:
     struct Value {
@@ -27,8 +32,8 @@ public:
     static ParseResult Parse(std::string_view text, const std::string& rootName);
     std::string Format() const;
 
-    // No empty segment, no control character, at most 255 characters a segment;
-    // one trailing '\' is tolerated, a leading one is not.
+    // No empty segment, no control character, at most 255 characters a segment and 512
+    // segments; one trailing '\' is tolerated, a leading one is not.
     static bool IsValidKeyPath(std::string_view path);
     // No control character other than tab.
     static bool IsValidValueName(std::string_view name);
@@ -47,30 +52,34 @@ public:
     bool SetValue(std::string_view path, std::string_view name, Value value);
     bool DeleteValue(std::string_view path, std::string_view name);
 
-    // The stored spellings, for looking and checking.
+    // The stored spellings, for looking and checking: the paths of the keys that hold a
+    // value or no sub-key (the others lie on those paths), as Format writes them.
     std::vector<std::string> KeyPaths() const;
     std::vector<std::string> ValueNames(std::string_view path) const;
 
-    bool operator==(const HiveDocument&) const = default;
+    bool operator==(const HiveDocument& other) const;
 
 private:
-    struct NamedValue {
-        std::string name;
-        Value value;
-        bool operator==(const NamedValue&) const = default;
+    // Orders names without regard to (ASCII) letter case; finds by any string_view.
+    struct LessIgnoringCase {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
+    // The maps hold each name in its stored spelling, and nothing else.
     struct Key {
-        std::string path;                          // stored spelling
-        std::map<std::string, NamedValue> values;  // lower-cased name -> value
-        bool operator==(const Key&) const = default;
+        std::map<std::string, Value, LessIgnoringCase> values;
+        std::map<std::string, std::unique_ptr<Key>, LessIgnoringCase> subKeys;
+        bool operator==(const Key& other) const;
     };
 
-    static std::string Normalise(std::string_view path);  // drops a trailing '\'
     Key* FindKey(std::string_view path);
     const Key* FindKey(std::string_view path) const;
+    Key* CreateKeyAt(std::string_view path);  // null for an invalid path
+    void FormatKey(const Key& key, std::string& path, std::string& out) const;
+    void ListKeys(const Key& key, const std::string& path, std::vector<std::string>& paths) const;
 
     std::string rootName_;
-    std::map<std::string, Key> keys_;  // lower-cased path -> key; "" is the root
+    std::unique_ptr<Key> root_;
 };
 
 struct HiveDocument::ParseResult {

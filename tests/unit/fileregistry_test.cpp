@@ -28,6 +28,14 @@
 
 namespace fs = std::filesystem;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VOLTARA_ASAN
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VOLTARA_ASAN
+#endif
+#endif
+
 namespace {
 
 const char* const kKey = "Software\\Quillfen\\Voltara\\Control Center";
@@ -97,9 +105,6 @@ TEST_F(FileRegistryTest, WritesAPrivateFileInTheEditorsFormatKeepingNameSpelling
     registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "Ac On", "0");
     EXPECT_EQ(ReadFile(cuFile()),
               "REGEDIT4\n\n"
-              "[HKEY_CURRENT_USER\\Software]\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Quillfen]\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara]\n\n"
               "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
               "\"AC On\"=\"0\"\n\n");
     EXPECT_EQ(ModeOf(cuFile()), 0600u);
@@ -260,6 +265,76 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"otherHeader", "Windows Registry Editor Version 5.00\n\n" + kReadable, true},
                     Damage{"tenMegabytesOfNoise", TenMegabytesOfNoise(), false}),
     [](const testing::TestParamInfo<Damage>& tested) { return tested.param.label; });
+
+// Files the reader takes, as large as it reads (1 MiB), built to cost as much as they can:
+// each must load in memory and time that grow with its size, not faster, and a write must
+// leave a file that reads back. The limits below are ten times what a load needs; a load
+// that outgrows them aborts the child, as start-up would with bad_alloc.
+struct Costly {
+    const char* label;
+    std::string (*body)();  // what follows kReadable
+    bool writable;          // whether a write can be stored at all
+};
+
+void PrintTo(const Costly& c, std::ostream* os) { *os << c.label; }
+
+// Lines made by line(i) for i = 0, 1, ... while they fit in about 1 MiB with kReadable.
+template <typename Line>
+std::string Fill(Line line) {
+    std::string text;
+    for (int i = 0;; ++i) {
+        std::string next = line(i);
+        if (text.size() + next.size() > (1 << 20) - (64 << 10)) return text;
+        text += next;
+    }
+}
+
+class CostlyFile : public FileRegistryTest, public testing::WithParamInterface<Costly> {};
+
+TEST_P(CostlyFile, LoadsInBoundedMemoryAndStaysReadableAfterAWrite) {
+    WriteFile(cuFile(), "REGEDIT4\n\n" + kReadable + GetParam().body());
+    const int outcome = InChild([&] {
+        ::alarm(120);
+#ifndef VOLTARA_ASAN  // AddressSanitizer reserves terabytes of address space
+        const rlimit memory{std::size_t(1) << 30, std::size_t(1) << 30};  // address space, not resident memory
+        if (::setrlimit(RLIMIT_AS, &memory) != 0) return 90;
+#endif
+        if (registry.GetUserString(kKey, "Low Warning Percent") != RegistryDatum::Text("15")) return 1;
+        registry.SaveUserString(kKey, "AC On", "1");
+        if (registry.GetUserString(kKey, "Low Warning Percent") != RegistryDatum::Text("15")) return 2;
+        return registry.GetUserString(kKey, "AC On") ==
+                       (GetParam().writable ? RegistryDatum::Text("1") : RegistryDatum())
+                   ? 0
+                   : 3;
+    });
+    EXPECT_EQ(outcome, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CostlyFile,
+    testing::Values(
+        Costly{"onePathOfManyShortSegments",
+               [] { return "[HKEY_CURRENT_USER\\a" + Fill([](int) { return std::string("\\a"); }) + "]\n"; }, true},
+        Costly{"manyPathsOfTheGreatestDepth",
+               [] {
+                   return Fill([](int i) {
+                       std::string line = "[HKEY_CURRENT_USER\\" + std::to_string(i);
+                       for (int level = 1; level < 512; ++level) line += "\\a";
+                       return line + "]\n";
+                   });
+               },
+               true},
+        Costly{"manyKeysAndValues",
+               [] {
+                   return Fill([](int i) {
+                       return "[HKEY_CURRENT_USER\\" + std::to_string(i) + "]\n\"v" + std::to_string(i) + "\"=\"\"\n";
+                   });
+               },
+               true},
+        Costly{"oneLongLine", [] { return "\"Long\"=\"" + std::string((1 << 20) - (64 << 10), 'x') + "\"\n"; }, true},
+        Costly{"valuesThatGrowWhenWritten",
+               [] { return Fill([](int i) { return "\"" + std::to_string(i) + "\"=dword:1\n"; }); }, false}),
+    [](const testing::TestParamInfo<Costly>& tested) { return tested.param.label; });
 
 // Something that is not a file stands where the file should be. Reading it must neither
 // block (a FIFO without a writer) nor run on for ever (a device), and nothing replaces it.

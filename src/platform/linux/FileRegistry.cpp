@@ -130,6 +130,13 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
     const reg::Status status = change(parsed.document, changed);
     if (status != reg::ERROR_SUCCESS || !changed) return status;
 
+    const std::string text = parsed.document.Format();
+    if (text.size() > privatefiles::MaxReadBytes) {
+        // Written, it could not be read again: every setting would read as missing.
+        vlog::Warning(vlog::Area::Settings,
+                      "The settings would not fit in " + file.string() + "; the write is dropped");
+        return reg::ERROR_WRITE_FAULT;
+    }
     if (read.outcome == privatefiles::ReadOutcome::TooLarge) {
         // Far larger than any hive this program writes, so it was not read: it is kept
         // whole under another name, without a copy, before a fresh file takes its place.
@@ -148,7 +155,7 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
         }
         vlog::Warning(vlog::Area::Settings, file.string() + " was damaged; a copy is kept as " + aside->string());
     }
-    if (!privatefiles::ReplaceAtomically(file, parsed.document.Format(), 0600)) {
+    if (!privatefiles::ReplaceAtomically(file, text, 0600)) {
         vlog::Warning(vlog::Area::Settings, "Cannot write " + file.string());
         return reg::ERROR_WRITE_FAULT;
     }

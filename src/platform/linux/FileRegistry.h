@@ -18,9 +18,10 @@
 // processes may share the files and nothing is lost. A file that cannot be parsed is
 // read as far as it goes and copied aside ("<file>.corrupt-<date>-<time>") before it is
 // first rewritten; one too large to be a hive (over 1 MiB) reads as empty and is set aside
-// under that name whole. Something that is not a regular file (a folder, a FIFO) reads as
-// empty and is never replaced. A symbolic link in the file's place is followed for reading
-// and replaced, never written through, by the first write.
+// under that name whole, and a write that would make the file that large is refused.
+// Something that is not a regular file (a folder, a FIFO) reads as empty and is never
+// replaced. A symbolic link in the file's place is followed for reading and replaced,
+// never written through, by the first write.
 //
 // In HKEY_LOCAL_MACHINE the key SOFTWARE\Microsoft\Windows\CurrentVersion\Run always
 // exists, and its value "Voltara" is the XDG autostart entry (AutostartRunKey); its
