@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTemporaryFile>
 #include <QUrl>
+#include <QWidget>
 
 namespace modInternet {
 
@@ -18,7 +19,10 @@ struct Texts {
     QString failed;
 };
 
-void Launch(const Context& context, const QString& argument, const Texts& texts) {
+// find is the lookup of what opens the argument: Launcher::FindExecutable for a web page,
+// Launcher::FindMailProgram for mail.
+void Launch(const Context& context, QString (Launcher::*find)(const QString&), const QString& argument,
+            const Texts& texts) {
     const auto tell = [&](const QString& title, const QString& text) {
         context.messageBoxes.Show(context.owner, title, text, MessageBoxes::Icon::Exclamation);
     };
@@ -33,10 +37,12 @@ void Launch(const Context& context, const QString& argument, const Texts& texts)
     }
     document.close();
 
-    const QString browser = context.launcher.FindExecutable(document.fileName());
-    if (browser.isEmpty())
+    const QString program = (context.launcher.*find)(document.fileName());
+    // ShellExecuteA's owner: the window of the dialog that asks.
+    const WId owner = context.owner ? context.owner->window()->winId() : 0;
+    if (program.isEmpty())
         tell(QStringLiteral("Browser Not Found"), texts.notFound);
-    else if (!context.launcher.Start(browser, argument))
+    else if (!context.launcher.Start(program, argument, owner))
         tell(QStringLiteral("URL Failed"), texts.failed);
     document.remove();
 }
@@ -49,7 +55,7 @@ QString HomePageWithoutScheme() {
 }
 
 void OpenHomePage(const Context& context) {
-    Launch(context, HomePageWithoutScheme(),
+    Launch(context, &Launcher::FindExecutable, HomePageWithoutScheme(),
            {QStringLiteral("Could not create a temporary file to find the default Internet Browser."),
             QStringLiteral("Could not find default Internet Browser"),
             QStringLiteral("Attemp failed. Homepage ") + QString::fromLatin1(HomePage) +
@@ -57,7 +63,7 @@ void OpenHomePage(const Context& context) {
 }
 
 void OpenMailProgram(const Context& context) {
-    Launch(context, QStringLiteral("mailto:") + QString::fromLatin1(MailAddress),
+    Launch(context, &Launcher::FindMailProgram, QStringLiteral("mailto:") + QString::fromLatin1(MailAddress),
            {QStringLiteral("Could not create a temporary file to find the default E-mail program."),
             QStringLiteral("Could not find default E-mail program"),
             QStringLiteral("Attemp failed. Default E-mail program cannot be opened")});

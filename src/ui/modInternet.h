@@ -7,8 +7,9 @@
 
 class QWidget;
 
-// Opens the maker's home page, or a new message to the maker, with the default web
-// browser: the program the desktop opens an .HTM document with.
+// Opens the maker's home page with the default web browser, the program the desktop opens
+// an .HTM document with; and a new message to the maker with what the launcher finds for
+// mail beside that document (on Windows the same browser).
 namespace modInternet {
 
 inline constexpr const char* HomePage = "https://voltara.quillfen.example/";

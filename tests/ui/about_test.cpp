@@ -116,6 +116,7 @@ void AboutTest::launch() {
     QCOMPARE(f.launcher.lookups.size(), std::size_t(noDocument ? 0 : 1));
     if (!noDocument) {
         const FakeLauncher::Lookup& lookup = f.launcher.lookups[0];
+        QCOMPARE(lookup.mail, mail);
         QVERIFY(lookup.existed);
         QCOMPARE(QFileInfo(lookup.document).absolutePath(), QDir(f.temp.path()).absolutePath());
         QVERIFY(lookup.document.endsWith(".HTM"));
@@ -128,6 +129,7 @@ void AboutTest::launch() {
     if (!argument.isEmpty()) {
         QCOMPARE(f.launcher.started[0].program, browser);
         QCOMPARE(f.launcher.started[0].argument, argument);
+        QCOMPARE(f.launcher.started[0].owner, d->winId());
     }
     QCOMPARE(f.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty()) {

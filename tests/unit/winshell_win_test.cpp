@@ -33,14 +33,14 @@ TEST(WinShell, FindsTheProgramForHtmlDocumentsOnly) {
 TEST(WinShell, StartsTheProgramWithTheArgumentWithoutWaiting) {
     TempDir dir;
     const fs::path made = dir.path() / "made by cmd";
-    ASSERT_TRUE(winshell::OpenWith("cmd.exe", "/c mkdir \"" + made.string() + "\""));
+    ASSERT_TRUE(winshell::OpenWith("cmd.exe", "/c mkdir \"" + made.string() + "\"", nullptr));
     // The program runs on its own; give it time to do its one thing.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!fs::exists(made) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(fs::is_directory(made));
 
-    EXPECT_FALSE(winshell::OpenWith((dir.path() / "no such program.exe").string(), "x"));
+    EXPECT_FALSE(winshell::OpenWith((dir.path() / "no such program.exe").string(), "x", nullptr));
 }
 
 }  // namespace

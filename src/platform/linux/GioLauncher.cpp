@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Launcher.h"
-#include "Log.h"
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
 
 #include <QFile>
-#include <QProcess>
 
-#include <gio/gio.h>
+#include "Launcher.h"
+#include "Log.h"
 
 namespace {
 
@@ -15,6 +15,15 @@ struct GUnref {
 };
 template <typename T>
 using GPtr = std::unique_ptr<T, GUnref<T>>;
+
+struct GErrorFree {
+    void operator()(GError* e) const { g_error_free(e); }
+};
+using ErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct KeyFileFree {
+    void operator()(GKeyFile* k) const { g_key_file_free(k); }
+};
 
 // The content type the desktop sees in the document, from its name and contents.
 QByteArray ContentTypeOf(const QString& document) {
@@ -26,6 +35,37 @@ QByteArray ContentTypeOf(const QString& document) {
     return type ? QByteArray(type) : QByteArray();
 }
 
+// The desktop entry's file: it names the program with its wrappers (env, snap, flatpak)
+// and field codes, all of which a launch needs.
+QString EntryFileOf(GAppInfo* found, const std::string& what) {
+    GPtr<GAppInfo> app(found);
+    const char* file = app && G_IS_DESKTOP_APP_INFO(app.get())
+                           ? g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get()))
+                           : nullptr;
+    if (!file) {
+        vlog::Warning(vlog::Area::Launch, "No default application for " + what);
+        return {};
+    }
+    return QFile::decodeName(file);
+}
+
+// The Exec line with a place for an address: where it takes files only (%f, %F), GIO
+// would pass nothing for an address that is no local file, and where it takes nothing,
+// GIO would add a file place; the address goes there as a URI instead (%u, %U).
+std::string WithAddressPlace(const std::string& exec) {
+    std::string out;
+    bool placed = false;
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+        out += exec[i];
+        if (exec[i] != '%' || i + 1 == exec.size()) continue;
+        char code = exec[++i];
+        if (code == 'f' || code == 'F') code = code == 'f' ? 'u' : 'U';
+        placed = placed || code == 'u' || code == 'U';
+        out += code;
+    }
+    return placed ? out : out + " %u";
+}
+
 class GioLauncher final : public Launcher {
 public:
     QString FindExecutable(const QString& document) override {
@@ -34,28 +74,39 @@ public:
             vlog::Warning(vlog::Area::Launch, "No content type for " + document.toStdString());
             return {};
         }
-        GPtr<GAppInfo> app(g_app_info_get_default_for_type(type.constData(), FALSE));
-        if (!app) {
-            vlog::Warning(vlog::Area::Launch, "No default application for " + type.toStdString());
-            return {};
-        }
-        const char* executable = g_app_info_get_executable(app.get());
-        if (!executable || !*executable) return {};
-        // Desktop entries usually name the program alone; the caller wants its path.
-        gchar* path = g_find_program_in_path(executable);
-        if (!path) {
-            vlog::Warning(vlog::Area::Launch,
-                          std::string("The default application's program is not on PATH: ") + executable);
-            return {};
-        }
-        const QString result = QFile::decodeName(path);
-        g_free(path);
-        return result;
+        return EntryFileOf(g_app_info_get_default_for_type(type.constData(), FALSE), type.toStdString());
     }
 
-    bool Start(const QString& program, const QString& argument) override {
-        if (QProcess::startDetached(program, {argument})) return true;
-        vlog::Warning(vlog::Area::Launch, "Could not start " + program.toStdString());
+    QString FindMailProgram(const QString&) override {
+        return EntryFileOf(g_app_info_get_default_for_uri_scheme("mailto"), "mailto:");
+    }
+
+    // The window system places the new window itself; GIO has no use for the owner.
+    bool Start(const QString& entry, const QString& argument, WId) override {
+        const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
+        GError* error = nullptr;
+        if (!g_key_file_load_from_file(keys.get(), QFile::encodeName(entry).constData(), G_KEY_FILE_NONE, &error))
+            return Failed(entry, ErrorPtr(error));
+        if (gchar* exec =
+                g_key_file_get_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr)) {
+            g_key_file_set_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC,
+                                  WithAddressPlace(exec).c_str());
+            g_free(exec);
+        }
+        // Null when the entry is not one GIO can start (no Exec, its program missing).
+        GPtr<GDesktopAppInfo> app(g_desktop_app_info_new_from_keyfile(keys.get()));
+        if (!app) return Failed(entry, nullptr);
+        const QByteArray address = argument.toUtf8();
+        GList uris{const_cast<char*>(address.constData()), nullptr, nullptr};
+        if (!g_app_info_launch_uris(G_APP_INFO(app.get()), &uris, nullptr, &error))
+            return Failed(entry, ErrorPtr(error));
+        return true;
+    }
+
+private:
+    static bool Failed(const QString& entry, ErrorPtr error) {
+        vlog::Warning(vlog::Area::Launch,
+                      "Could not start " + entry.toStdString() + (error ? std::string(": ") + error->message : ""));
         return false;
     }
 };

@@ -16,8 +16,12 @@ public:
         return QString::fromLocal8Bit(QByteArray::fromStdString(program));
     }
 
-    bool Start(const QString& program, const QString& argument) override {
-        return winshell::OpenWith(Ansi(QDir::toNativeSeparators(program)), Ansi(argument));
+    // Where a browser is the only program looked up, as FindExecutableA on the document gives.
+    QString FindMailProgram(const QString& document) override { return FindExecutable(document); }
+
+    bool Start(const QString& program, const QString& argument, WId owner) override {
+        return winshell::OpenWith(Ansi(QDir::toNativeSeparators(program)), Ansi(argument),
+                                  reinterpret_cast<void*>(owner));
     }
 };
 

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/WinShell.h"
 
-#include <shellapi.h>
+// windows.h first: shellapi.h builds on what it declares.
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace winshell {
 

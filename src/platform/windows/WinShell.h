@@ -11,7 +11,7 @@ std::string FindExecutableOf(const std::string& document);
 
 // ShellExecuteA(owner, "open", program, argument, no folder, SW_SHOWNORMAL): starts the
 // program with the argument as its parameters, without waiting. False when ShellExecuteA
-// answers 32 or less. The owner is a window handle, or null.
-bool OpenWith(const std::string& program, const std::string& argument, void* owner = nullptr);
+// answers 32 or less. The owner is the window handle of the window that asks, or null.
+bool OpenWith(const std::string& program, const std::string& argument, void* owner);
 
 }  // namespace winshell
