@@ -608,7 +608,7 @@ class Session:
 
     @property
     def autostart_file(self):
-        return self.config_dir / 'autostart' / 'Voltara.desktop'
+        return self.config_home / 'autostart' / 'voltara.desktop'
 
     def seed_registry(self, keys):
         """Writes the user's hive: {'Window': {'X': '0'}, ...} under Software\\Quillfen\\Voltara."""

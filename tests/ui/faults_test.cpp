@@ -51,7 +51,8 @@ private Q_SLOTS:
 void FaultsTest::readOnlySettingsFolder() {
     TempDir dir;
     const auto cu = dir.path() / "config" / "voltara" / "HKEY_CURRENT_USER.reg";
-    FileRegistry files(cu, dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg", dir.path() / "xdg" / "autostart");
+    FileRegistry files(cu, dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg",
+                       AutostartRunKey(dir.path() / "config" / "autostart", {dir.path() / "xdg" / "autostart"}));
     modRegistry registry(files);
     const char* const seeded[][3] = {{regkeys::Window, "X", "1500"},
                                      {regkeys::Window, "Y", "3000"},

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Run entry "Voltara" as an XDG autostart file.
+// The Run entry "Voltara" as the user's XDG autostart entry.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "linux/AutostartRunKey.h"
 #include "linux/FileRegistry.h"
 #include "modRegistry.h"
+#include "support/FileFaults_linux.h"
 #include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"
 
@@ -24,53 +25,132 @@ std::string ReadFile(const fs::path& p) {
     return s.str();
 }
 
+void WriteFile(const fs::path& p, const std::string& content) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+}
+
+// Every file under the folder, with its content.
+std::map<fs::path, std::string> FilesUnder(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    if (fs::exists(folder))
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            if (e.is_regular_file()) files[e.path()] = ReadFile(e.path());
+    return files;
+}
+
+// What desktop-file-validate says of the entry; empty when it has nothing to say.
+std::string Validate(const std::string& entry) {
+    TempDir dir;
+    const fs::path file = dir.path() / "entry.desktop";
+    WriteFile(file, entry);
+    std::string said;
+    FILE* run = ::popen(("desktop-file-validate '" + file.string() + "' 2>&1; echo \"exit $?\"").c_str(), "r");
+    if (!run) return "cannot run desktop-file-validate";
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, run)) said += buffer;
+    ::pclose(run);
+    return said == "exit 0\n" ? std::string() : said;
+}
+
+const char* const kProgram = "/opt/Volt App/voltara";
+const std::string kLive = "[Desktop Entry]\nType=Application\nName=Voltara\nExec=/usr/bin/voltara\n";
+const std::string kHidden = "[Desktop Entry]\nType=Application\nName=Voltara\nHidden=true\n";
+
 class RunEntry : public testing::Test {
 protected:
-    fs::path autostart() const { return dir.path() / "xdg" / "autostart"; }
-    fs::path entry() const { return autostart() / "Voltara.desktop"; }
+    // The user's autostart folder, and two machine-wide ones, the first more important.
+    fs::path user() const { return dir.path() / "config" / "autostart"; }
+    fs::path machine() const { return dir.path() / "etc"; }
+    std::unique_ptr<FileRegistry> Backend() const {
+        return std::make_unique<FileRegistry>(
+            dir.path() / "cu.reg", machine() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg",
+            AutostartRunKey(user(), {machine() / "site" / "autostart", machine() / "xdg" / "autostart"}));
+    }
 
     TempDir dir;
-    FileRegistry backend{dir.path() / "cu.reg", dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg", autostart()};
-    modRegistry registry{backend};
+    std::unique_ptr<FileRegistry> backend = Backend();
+    modRegistry registry{*backend};
 };
 
-TEST_F(RunEntry, OnIsADesktopEntryThatStartsTheProgramOffAHiddenOne) {
-    EXPECT_TRUE(registry.GetMachineString(regkeys::Run, "Voltara").IsEmpty());
-    registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
-    EXPECT_EQ(ReadFile(entry()), "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(entry().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
-    ASSERT_EQ(::stat(autostart().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0755u);
-    EXPECT_EQ(registry.GetMachineString(regkeys::Run, "voltara"), RegistryDatum::Text("/opt/Volt App/voltara"));
+// What an administrator or an earlier version left in the machine-wide folders.
+struct Desktop {
+    const char* label;
+    std::map<fs::path, std::string> machineEntries;  // under machine()
+    bool ticked;
+    std::vector<fs::path> userEntries;  // the user's, after ticking and unticking
+};
 
-    // Switched off: a hidden entry, read as the empty text.
-    registry.SaveMachineString(regkeys::Run, "Voltara", "");
-    EXPECT_EQ(ReadFile(entry()), "[Desktop Entry]\nType=Application\nName=Voltara\nHidden=true\n");
-    const RegistryDatum datum = registry.GetMachineString(regkeys::Run, "Voltara");
-    EXPECT_TRUE(datum.IsText());
-    EXPECT_TRUE(EqualsEmptyText(datum));
+void PrintTo(const Desktop& d, std::ostream* os) { *os << d.label; }
+
+class StartAtLogIn : public RunEntry, public testing::WithParamInterface<Desktop> {};
+
+// The machine-wide folders are read-only, as they are to an ordinary user: the user's own
+// entry takes the tick, and overrides theirs without editing them.
+TEST_P(StartAtLogIn, TheUsersOwnEntryOverridesTheMachineWideOnes) {
+    const Desktop& c = GetParam();
+    for (const auto& [file, content] : c.machineEntries) WriteFile(machine() / file, content);
+    fs::create_directories(machine());
+    const auto before = FilesUnder(machine());
+    ReadOnlyFolder readOnly(machine());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
+
+    // Each step with a store of its own, as after a restart.
+    const auto stored = [&] { return modRegistry(*Backend()).GetMachineString(regkeys::Run, "Voltara"); };
+    const auto save = [&](const char* value) {
+        modRegistry(*Backend()).SaveMachineString(regkeys::Run, "Voltara", value);
+    };
+    EXPECT_EQ(!EqualsEmptyText(stored()), c.ticked);
+    save(kProgram);
+    EXPECT_EQ(stored(), RegistryDatum::Text(kProgram));
+    EXPECT_EQ(ReadFile(user() / "voltara.desktop"), AutostartRunKey::DesktopEntryFor(kProgram));
+    save("");
+    EXPECT_EQ(stored(), RegistryDatum::Text(""));
+
+    EXPECT_EQ(FilesUnder(machine()), before);
+    std::vector<fs::path> entries;
+    for (const auto& [file, content] : FilesUnder(user())) {
+        entries.push_back(file.filename());
+        EXPECT_EQ(content, kHidden) << file;
+    }
+    EXPECT_EQ(entries, c.userEntries);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, StartAtLogIn,
+    testing::Values(
+        Desktop{"nothing", {}, false, {"voltara.desktop"}},
+        Desktop{"administratorsEntry", {{"xdg/autostart/voltara.desktop", kLive}}, true, {"voltara.desktop"}},
+        Desktop{"firstFolderCounts",
+                {{"site/autostart/voltara.desktop", kHidden}, {"xdg/autostart/voltara.desktop", kLive}},
+                false,
+                {"voltara.desktop"}},
+        // An earlier version's name: a second entry to the session, hidden for the user too.
+        Desktop{"earlierVersionsEntry",
+                {{"xdg/autostart/Voltara.desktop", kLive}},
+                true,
+                {"Voltara.desktop", "voltara.desktop"}},
+        Desktop{"earlierVersionsEntryOff", {{"xdg/autostart/Voltara.desktop", kHidden}}, false, {"voltara.desktop"}}),
+    [](const testing::TestParamInfo<Desktop>& tested) { return tested.param.label; });
 
 TEST_F(RunEntry, OtherRunValuesLiveInTheMachineHive) {
     registry.SaveMachineString("software\\microsoft\\windows\\currentversion\\run", "Other", "x");
     EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Other"), RegistryDatum::Text("x"));
-    EXPECT_FALSE(fs::exists(entry()));
-    EXPECT_NE(ReadFile(backend.FileOf(reg::Hive::LocalMachine))
+    EXPECT_FALSE(fs::exists(user()));
+    EXPECT_NE(ReadFile(backend->FileOf(reg::Hive::LocalMachine))
                   .find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"Other\"=\"x\""),
               std::string::npos);
 }
 
 TEST_F(RunEntry, OnlyAPlainTextFitsTheEntry) {
     reg::KeyHandle key = 0;
-    ASSERT_EQ(backend.OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_SUCCESS);
+    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_SUCCESS);
     EXPECT_EQ(registry.SetRegistryValue(key, "Voltara", reg::REG_DWORD, RegistryValue(1)),
               reg::ERROR_INVALID_PARAMETER);
     const std::uint8_t withNul[] = {'a', 0, 'b', 0};
-    EXPECT_EQ(backend.SetValueEx(key, "Voltara", reg::REG_SZ, withNul, 4), reg::ERROR_INVALID_PARAMETER);
-    backend.CloseKey(key);
-    EXPECT_FALSE(fs::exists(entry()));
+    EXPECT_EQ(backend->SetValueEx(key, "Voltara", reg::REG_SZ, withNul, 4), reg::ERROR_INVALID_PARAMETER);
+    backend->CloseKey(key);
+    EXPECT_FALSE(fs::exists(user()));
 }
 
 TEST(AutostartExec, QuotesWhatTheSpecificationReservesAndReadsItBack) {
@@ -89,7 +169,9 @@ TEST(AutostartExec, QuotesWhatTheSpecificationReservesAndReadsItBack) {
         EXPECT_EQ(AutostartRunKey::ExecFor(program), exec);
         EXPECT_EQ(AutostartRunKey::CommandOfExec(exec), program) << exec;
         EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(AutostartRunKey::DesktopEntryFor(program)), program);
+        EXPECT_EQ(Validate(AutostartRunKey::DesktopEntryFor(program)), "") << program;
     }
+    EXPECT_EQ(Validate(AutostartRunKey::DesktopEntryFor("")), "");
 }
 
 TEST(AutostartExec, ReadsEntriesWrittenByOthers) {

@@ -70,9 +70,10 @@ class FileRegistryTest : public testing::Test {
 protected:
     fs::path cuFile() const { return dir.path() / "config" / "voltara" / "HKEY_CURRENT_USER.reg"; }
     fs::path lmFile() const { return dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg"; }
-    fs::path autostart() const { return dir.path() / "xdg" / "autostart"; }
+    fs::path autostart() const { return dir.path() / "config" / "autostart"; }
+    fs::path machineAutostart() const { return dir.path() / "xdg" / "autostart"; }
     std::unique_ptr<FileRegistry> MakeBackend() const {
-        return std::make_unique<FileRegistry>(cuFile(), lmFile(), autostart());
+        return std::make_unique<FileRegistry>(cuFile(), lmFile(), AutostartRunKey(autostart(), {machineAutostart()}));
     }
     // The store and its lock, and nothing left behind beside them.
     static inline const std::vector<fs::path> kJustTheStore{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"};
@@ -476,45 +477,48 @@ TEST_P(DiskFull, AWriteWithoutRoomLeavesTheOldFileWholeAndWorksOnceThereIsRoom) 
 
 INSTANTIATE_TEST_SUITE_P(Faults, DiskFull, testing::Values(NoRoom::FullFileSystem, NoRoom::FileSizeLimit));
 
-TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFully) {
+// Run as an ordinary user where the tests run as root.
+TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFullyButTheRunEntryIsTheUsersOwn) {
     modRegistry& r = registry;
     r.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
     r.SaveMachineString("SOFTWARE\\Vendor", "Shared", "yes");
-    r.SaveMachineString(regkeys::Run, "Voltara", "/usr/bin/voltara");
     ASSERT_EQ(r.GetMachineString("SOFTWARE\\Vendor", "Shared"), RegistryDatum::Text("yes"));
-    ASSERT_EQ(r.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("/usr/bin/voltara"));
+    WriteFile(machineAutostart() / "voltara.desktop", AutostartRunKey::DesktopEntryFor("/usr/bin/voltara"));
 
-    // Let an unprivileged user see, but not change, both places.
+    // Let an unprivileged user see, but not change, the machine's places; the user's are theirs.
     fs::permissions(dir.path(), fs::perms(0755));
-    fs::permissions(dir.path() / "xdg", fs::perms(0755));
+    fs::permissions(dir.path() / "xdg", fs::perms(0555));
     fs::permissions(lmFile().parent_path(), fs::perms(0555));
     fs::permissions(lmFile(), fs::perms(0644));
-    fs::permissions(autostart(), fs::perms(0555));
+    fs::create_directories(autostart().parent_path());
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(autostart().parent_path().c_str(), 65534, 65534), 0);
+    }
     const int failed = InChild([&] {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 90;
         auto own = MakeBackend();
         modRegistry mine(*own);
         reg::KeyHandle key = 0;
-        if (own->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key) != reg::ERROR_ACCESS_DENIED) return 1;
-        if (key != 0) return 2;
         if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key) != reg::ERROR_ACCESS_DENIED)
-            return 3;
-        if (!mine.GetMachineString(regkeys::Run, "Voltara").IsEmpty()) return 4;
-        if (!mine.GetMachineString("SOFTWARE\\Vendor", "Shared").IsEmpty()) return 5;
+            return 1;
+        if (key != 0) return 2;
+        if (!mine.GetMachineString("SOFTWARE\\Vendor", "Shared").IsEmpty()) return 3;
+        if (mine.GetMachineString(regkeys::Run, "Voltara") != RegistryDatum::Text("/usr/bin/voltara")) return 4;
         mine.SaveMachineString(regkeys::Run, "Voltara", "");
+        if (mine.GetMachineString(regkeys::Run, "Voltara") != RegistryDatum::Text("")) return 5;
         // Reading alone (KEY_READ) is allowed.
-        if (own->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x20019, &key) != reg::ERROR_SUCCESS) return 6;
+        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x20019, &key) != reg::ERROR_SUCCESS) return 6;
         RegistryDatum datum;
-        if (mine.QueryRegistryValue(key, "Voltara", datum) != reg::ERROR_SUCCESS) return 7;
-        if (datum != RegistryDatum::Text("/usr/bin/voltara")) return 8;
-        if (mine.SetRegistryValue(key, "Voltara", reg::REG_SZ, RegistryValue("")) != reg::ERROR_ACCESS_DENIED) return 9;
+        if (mine.QueryRegistryValue(key, "Shared", datum) != reg::ERROR_SUCCESS) return 7;
+        if (datum != RegistryDatum::Text("yes")) return 8;
+        if (mine.SetRegistryValue(key, "Shared", reg::REG_SZ, RegistryValue("")) != reg::ERROR_ACCESS_DENIED) return 9;
         own->CloseKey(key);
         return 0;
     });
+    fs::permissions(dir.path() / "xdg", fs::perms(0755));
     fs::permissions(lmFile().parent_path(), fs::perms(0700));
-    fs::permissions(autostart(), fs::perms(0755));
     EXPECT_EQ(failed, 0);
-    EXPECT_EQ(r.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("/usr/bin/voltara"));
+    EXPECT_EQ(ReadFile(machineAutostart() / "voltara.desktop"), AutostartRunKey::DesktopEntryFor("/usr/bin/voltara"));
 }
 
 TEST_F(FileRegistryTest, RunKeyOpensOnlyWhereTheAutostartFolderCanBeMade) {
@@ -525,7 +529,7 @@ TEST_F(FileRegistryTest, RunKeyOpensOnlyWhereTheAutostartFolderCanBeMade) {
 
     // A file in the way: even root cannot make the folder.
     WriteFile(dir.path() / "blocked", "");
-    FileRegistry blocked(cuFile(), lmFile(), dir.path() / "blocked" / "autostart");
+    FileRegistry blocked(cuFile(), lmFile(), AutostartRunKey(dir.path() / "blocked" / "autostart", {}));
     key = 0;
     EXPECT_EQ(blocked.OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_ACCESS_DENIED);
     EXPECT_EQ(key, 0u);
@@ -537,24 +541,29 @@ TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
         const char* cu;
         const char* lm;
         const char* autostart;
+        std::vector<fs::path> machineAutostart;
     };
     const Case cases[] = {
         {{{"HOME", "/home/ann"}},
          "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
          "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/etc/xdg/autostart"},
+         "/home/ann/.config/autostart",
+         {"/etc/xdg/autostart"}},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg"}},
          "/cfg/voltara/HKEY_CURRENT_USER.reg",
          "/opt/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/opt/xdg/autostart"},
+         "/cfg/autostart",
+         {"/opt/xdg/autostart", "/etc/xdg/autostart"}},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site"}},
          "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
          "/site/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/site/autostart"},
+         "/home/ann/.config/autostart",
+         {"/site/autostart"}},
         {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", ""}},
          "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
          "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/etc/xdg/autostart"},
+         "/home/ann/.config/autostart",
+         {"/etc/xdg/autostart"}},
     };
     for (const auto& c : cases) {
         const auto paths = FileRegistryPathsFromEnvironment([&](const char* name) -> std::optional<std::string> {
@@ -563,7 +572,8 @@ TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
         });
         EXPECT_EQ(paths.currentUserFile, c.cu);
         EXPECT_EQ(paths.localMachineFile, c.lm);
-        EXPECT_EQ(paths.autostartFolder, c.autostart);
+        EXPECT_EQ(paths.userAutostartFolder, c.autostart);
+        EXPECT_EQ(paths.systemAutostartFolders, c.machineAutostart);
     }
 }
 

@@ -165,7 +165,7 @@ std::vector<Backend> Backends() {
     list.push_back({"File", [](const TempDir& dir) -> std::unique_ptr<RegistryBackend> {
                         return std::make_unique<FileRegistry>(dir.path() / "cu" / "HKEY_CURRENT_USER.reg",
                                                               dir.path() / "lm" / "HKEY_LOCAL_MACHINE.reg",
-                                                              dir.path() / "autostart");
+                                                              AutostartRunKey(dir.path() / "autostart", {}));
                     }});
 #endif
     return list;

@@ -8,6 +8,8 @@
 namespace {
 constexpr std::string_view kRunKey = "software\\microsoft\\windows\\currentversion\\run";
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+constexpr const char* kEntryName = "voltara.desktop";
+constexpr const char* kEarlierEntryName = "Voltara.desktop";  // machine-wide, by an earlier version
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -106,21 +108,40 @@ bool AutostartRunKey::IsRunKeyOrAbove(std::string_view path) {
 
 bool AutostartRunKey::IsEntryName(std::string_view valueName) { return Lower(valueName) == "voltara"; }
 
-bool AutostartRunKey::MayWrite() const { return privatefiles::MayWriteInto(folder_); }
+bool AutostartRunKey::MayWrite() const { return privatefiles::MayWriteInto(userFolder_); }
+
+privatefiles::ReadResult AutostartRunKey::EntryThatCounts(const char* name) const {
+    auto read = privatefiles::ReadWhole(userFolder_ / name);
+    for (auto folder = systemFolders_.begin();
+         read.outcome == privatefiles::ReadOutcome::Missing && folder != systemFolders_.end(); ++folder)
+        read = privatefiles::ReadWhole(*folder / name);
+    return read;
+}
 
 reg::Status AutostartRunKey::Read(std::string& value) const {
-    const auto read = privatefiles::ReadWhole(EntryFile());
-    if (read.outcome == privatefiles::ReadOutcome::Missing) return reg::ERROR_FILE_NOT_FOUND;
-    if (read.outcome != privatefiles::ReadOutcome::Ok) return reg::ERROR_ACCESS_DENIED;  // unreadable, or far too large
-    value = ValueOfDesktopEntry(read.content);
-    return reg::ERROR_SUCCESS;
+    bool found = false;
+    for (const char* name : {kEntryName, kEarlierEntryName}) {
+        const auto read = EntryThatCounts(name);
+        if (read.outcome == privatefiles::ReadOutcome::Missing) continue;
+        if (read.outcome != privatefiles::ReadOutcome::Ok)
+            return reg::ERROR_ACCESS_DENIED;  // unreadable, or far too large
+        value = ValueOfDesktopEntry(read.content);
+        found = true;
+        if (!value.empty()) return reg::ERROR_SUCCESS;
+    }
+    return found ? reg::ERROR_SUCCESS : reg::ERROR_FILE_NOT_FOUND;
 }
 
 reg::Status AutostartRunKey::Write(std::string_view value) const {
     if (value.find('\0') != std::string_view::npos) return reg::ERROR_INVALID_PARAMETER;
-    if (!privatefiles::EnsureFolder(folder_, 0755)) return reg::ERROR_ACCESS_DENIED;
-    return privatefiles::ReplaceAtomically(EntryFile(), DesktopEntryFor(value), 0644) ? reg::ERROR_SUCCESS
-                                                                                      : reg::ERROR_WRITE_FAULT;
+    if (!privatefiles::EnsureFolder(userFolder_, 0700)) return reg::ERROR_ACCESS_DENIED;
+    const auto earlier = EntryThatCounts(kEarlierEntryName);
+    if (earlier.outcome == privatefiles::ReadOutcome::Ok && !ValueOfDesktopEntry(earlier.content).empty() &&
+        !privatefiles::ReplaceAtomically(userFolder_ / kEarlierEntryName, DesktopEntryFor(""), 0644))
+        return reg::ERROR_WRITE_FAULT;
+    return privatefiles::ReplaceAtomically(userFolder_ / kEntryName, DesktopEntryFor(value), 0644)
+               ? reg::ERROR_SUCCESS
+               : reg::ERROR_WRITE_FAULT;
 }
 
 std::string AutostartRunKey::DesktopEntryFor(std::string_view value) {

@@ -3,16 +3,26 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "RegistryBackend.h"
+#include "linux/PrivateFiles.h"
 
-// The machine-wide Run key's entry "Voltara", kept as the XDG autostart entry
-// <folder>/Voltara.desktop so that the desktop session starts the program at log-in.
-// The value is the entry's Exec= command; the empty text is an entry with Hidden=true,
-// which exists but starts nothing.
+// The machine-wide Run key's entry "Voltara", kept as an XDG autostart entry so that the
+// desktop session starts the program at log-in: the user's own
+// <XDG_CONFIG_HOME>/autostart/voltara.desktop, which by the XDG Autostart rules overrides
+// a system-wide entry of the same name in <each of XDG_CONFIG_DIRS>/autostart. So an
+// ordinary user may switch it, and a system-wide entry is overridden, never edited.
+//
+// The value is the Exec= command of the entry that counts (the user's where there is one,
+// else the first system-wide one); the empty text is an entry with Hidden=true, which
+// exists but starts nothing. An earlier version wrote the machine-wide Voltara.desktop,
+// another name to the session: where no voltara.desktop counts it gives the value, and
+// every write hides it for this user, so that the session never starts a second copy.
 class AutostartRunKey {
 public:
-    explicit AutostartRunKey(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    AutostartRunKey(std::filesystem::path userFolder, std::vector<std::filesystem::path> systemFolders)
+        : userFolder_(std::move(userFolder)), systemFolders_(std::move(systemFolders)) {}
 
     // SOFTWARE\Microsoft\Windows\CurrentVersion\Run, in any letter case.
     static bool IsRunKey(std::string_view path);
@@ -20,14 +30,14 @@ public:
     static bool IsRunKeyOrAbove(std::string_view path);
     static bool IsEntryName(std::string_view valueName);
 
-    const std::filesystem::path& Folder() const { return folder_; }
-    std::filesystem::path EntryFile() const { return folder_ / "Voltara.desktop"; }
+    const std::filesystem::path& UserFolder() const { return userFolder_; }
+    const std::vector<std::filesystem::path>& SystemFolders() const { return systemFolders_; }
 
-    // Whether the entry may be written: the folder is writable, or can be created.
+    // Whether the user's entry may be written: its folder is writable, or can be created.
     bool MayWrite() const;
-    // ERROR_FILE_NOT_FOUND when there is no entry.
+    // ERROR_FILE_NOT_FOUND when no entry counts.
     reg::Status Read(std::string& value) const;
-    // Creates the folder when missing (mode 0755: every user's session reads it).
+    // Writes the user's entry, creating its folder when missing (0700, as XDG asks).
     reg::Status Write(std::string_view value) const;
 
     // The file's text for a value, and the value a file's text holds.
@@ -39,5 +49,9 @@ public:
     static std::string CommandOfExec(std::string_view exec);
 
 private:
-    std::filesystem::path folder_;
+    // The entry of that file name that counts: the user's, else the first system-wide one.
+    privatefiles::ReadResult EntryThatCounts(const char* name) const;
+
+    std::filesystem::path userFolder_;
+    std::vector<std::filesystem::path> systemFolders_;  // most important first
 };

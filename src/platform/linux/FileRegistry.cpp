@@ -67,10 +67,10 @@ fs::path HomeFolder(const EnvironmentLookup& lookup) {
 }
 }  // namespace
 
-FileRegistry::FileRegistry(fs::path currentUserFile, fs::path localMachineFile, fs::path autostartFolder)
+FileRegistry::FileRegistry(fs::path currentUserFile, fs::path localMachineFile, AutostartRunKey autostart)
     : currentUserFile_(std::move(currentUserFile)),
       localMachineFile_(std::move(localMachineFile)),
-      autostart_(std::move(autostartFolder)) {}
+      autostart_(std::move(autostart)) {}
 
 const fs::path& FileRegistry::FileOf(reg::Hive hive) const {
     return hive == reg::Hive::CurrentUser ? currentUserFile_ : localMachineFile_;
@@ -254,20 +254,22 @@ FileRegistryPaths FileRegistryPathsFromEnvironment(const EnvironmentLookup& look
     else
         configHome = HomeFolder(lookup) / ".config";
 
-    fs::path configDir = "/etc/xdg";
+    std::vector<fs::path> configDirs;
     if (const auto dirs = lookup("XDG_CONFIG_DIRS")) {
         std::string_view rest = *dirs;
         while (!rest.empty()) {
             const auto colon = rest.find(':');
-            if (auto dir = AbsoluteDir(std::string(rest.substr(0, colon)))) {
-                configDir = *dir;
-                break;
-            }
+            if (auto dir = AbsoluteDir(std::string(rest.substr(0, colon)))) configDirs.push_back(*dir);
             rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);
         }
     }
-    return FileRegistryPaths{configHome / "voltara" / "HKEY_CURRENT_USER.reg",
-                             configDir / "voltara" / "HKEY_LOCAL_MACHINE.reg", configDir / "autostart"};
+    if (configDirs.empty()) configDirs.push_back("/etc/xdg");
+    FileRegistryPaths paths{configHome / "voltara" / "HKEY_CURRENT_USER.reg",
+                            configDirs.front() / "voltara" / "HKEY_LOCAL_MACHINE.reg",
+                            configHome / "autostart",
+                            {}};
+    for (const auto& dir : configDirs) paths.systemAutostartFolders.push_back(dir / "autostart");
+    return paths;
 }
 
 std::unique_ptr<FileRegistry> CreateFileRegistryFromEnvironment() {
@@ -275,5 +277,6 @@ std::unique_ptr<FileRegistry> CreateFileRegistryFromEnvironment() {
         const char* value = std::getenv(name);
         return value ? std::optional<std::string>(value) : std::nullopt;
     });
-    return std::make_unique<FileRegistry>(paths.currentUserFile, paths.localMachineFile, paths.autostartFolder);
+    return std::make_unique<FileRegistry>(paths.currentUserFile, paths.localMachineFile,
+                                          AutostartRunKey(paths.userAutostartFolder, paths.systemAutostartFolders));
 }

@@ -24,16 +24,17 @@
 // never written through, by the first write.
 //
 // In HKEY_LOCAL_MACHINE the key SOFTWARE\Microsoft\Windows\CurrentVersion\Run always
-// exists, and its value "Voltara" is the XDG autostart entry (AutostartRunKey); its
+// exists, and its value "Voltara" is the user's XDG autostart entry (AutostartRunKey); its
 // other values live in the file. Opening an HKEY_LOCAL_MACHINE key for writing (any
 // access mask with set value, create sub-key or create link, as 0x3F has) needs write
-// access to the place it is kept and fails with ERROR_ACCESS_DENIED otherwise.
+// access to the place it is kept, for the Run key the user's autostart folder, and fails
+// with ERROR_ACCESS_DENIED otherwise.
 //
 // One object is used by one thread.
 class FileRegistry : public RegistryBackend {
 public:
     FileRegistry(std::filesystem::path currentUserFile, std::filesystem::path localMachineFile,
-                 std::filesystem::path autostartFolder);
+                 AutostartRunKey autostart);
 
     reg::Status CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                             reg::KeyHandle* out) override;
@@ -73,12 +74,13 @@ private:
 // Where the program keeps its hives: HKEY_CURRENT_USER in
 // ${XDG_CONFIG_HOME:-$HOME/.config}/voltara/HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE in
 // <first of ${XDG_CONFIG_DIRS:-/etc/xdg}>/voltara/HKEY_LOCAL_MACHINE.reg, the Run entry in
-// <first of XDG_CONFIG_DIRS>/autostart. Relative or empty entries are ignored, as the
-// XDG Base Directory Specification asks.
+// ${XDG_CONFIG_HOME:-$HOME/.config}/autostart over <each of XDG_CONFIG_DIRS>/autostart.
+// Relative or empty entries are ignored, as the XDG Base Directory Specification asks.
 struct FileRegistryPaths {
     std::filesystem::path currentUserFile;
     std::filesystem::path localMachineFile;
-    std::filesystem::path autostartFolder;
+    std::filesystem::path userAutostartFolder;
+    std::vector<std::filesystem::path> systemAutostartFolders;
 };
 using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
 FileRegistryPaths FileRegistryPathsFromEnvironment(const EnvironmentLookup& lookup);
