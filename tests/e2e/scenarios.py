@@ -528,6 +528,17 @@ def start_with_login(s):
 
 @scenario(THINKPAD)
 def control_center(s):
+    # The desktop's default browser is an env-wrapped entry, as Ubuntu's Firefox snap ships;
+    # it writes down its arguments.
+    browser, opened = s.tmp / 'fakebrowser', s.tmp / 'opened'
+    browser.write_text(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >> '{opened}'\n")
+    browser.chmod(0o755)
+    entries = s.home / '.local' / 'share' / 'applications'
+    entries.mkdir(parents=True)
+    (entries / 'fakebrowser.desktop').write_text(
+        '[Desktop Entry]\nType=Application\nName=Fake Browser\nMimeType=text/html;\n'
+        f'Exec=env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop {browser} %u\n')
+    (s.config_home / 'mimeapps.list').write_text('[Default Applications]\ntext/html=fakebrowser.desktop\n')
     s.seed_registry(SEEN_WELCOME)
     v = start_main(s)
     v.wait_texts(('68%', '3:0:12', 'Off'))
@@ -561,6 +572,10 @@ def control_center(s):
     about = wait_for('the About dialog', lambda: [w for w in v.windows() if w.name == 'About Voltara'])[0]
     s.screenshot('about', v.frame(about))
     v.expect_named(about, 'About dialog')
+    step('its website link opens the default browser with the address')
+    s.click_element(s.a11y.find(about, 'label', 'Website: https://voltara.quillfen.example/'))
+    wait_for('the browser to open the home page', lambda: opened.exists() and opened.read_text())
+    s.expect(opened.read_text() == 'voltara.quillfen.example/\n', f'the browser got {opened.read_text()!r}')
     s.click_element(s.a11y.find(about, 'push button', 'OK'))
     wait_for('the About dialog to close', lambda: not s.a11y.showing(about))
     v.exit_via_menu()
