@@ -66,6 +66,21 @@ std::string WithAddressPlace(const std::string& exec) {
     return placed ? out : out + " %u";
 }
 
+// The desktop entry as GIO starts it with an address. One that has a place for it is
+// taken from its file as it is, so that GIO keeps what it learns from the file's name (its
+// D-Bus activation, for one); null when GIO cannot start it (no Exec, its program missing).
+GDesktopAppInfo* StartableWithAddress(const QByteArray& file, GError** error) {
+    GPtr<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(file.constData()));
+    if (!app) return nullptr;
+    const char* exec = g_app_info_get_commandline(G_APP_INFO(app.get()));
+    const std::string placed = WithAddressPlace(exec ? exec : "");
+    if (exec && placed == exec) return app.release();
+    const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
+    if (!g_key_file_load_from_file(keys.get(), file.constData(), G_KEY_FILE_NONE, error)) return nullptr;
+    g_key_file_set_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, placed.c_str());
+    return g_desktop_app_info_new_from_keyfile(keys.get());
+}
+
 class GioLauncher final : public Launcher {
 public:
     QString FindExecutable(const QString& document) override {
@@ -83,19 +98,9 @@ public:
 
     // The window system places the new window itself; GIO has no use for the owner.
     bool Start(const QString& entry, const QString& argument, WId) override {
-        const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
         GError* error = nullptr;
-        if (!g_key_file_load_from_file(keys.get(), QFile::encodeName(entry).constData(), G_KEY_FILE_NONE, &error))
-            return Failed(entry, ErrorPtr(error));
-        if (gchar* exec =
-                g_key_file_get_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr)) {
-            g_key_file_set_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC,
-                                  WithAddressPlace(exec).c_str());
-            g_free(exec);
-        }
-        // Null when the entry is not one GIO can start (no Exec, its program missing).
-        GPtr<GDesktopAppInfo> app(g_desktop_app_info_new_from_keyfile(keys.get()));
-        if (!app) return Failed(entry, nullptr);
+        GPtr<GDesktopAppInfo> app(StartableWithAddress(QFile::encodeName(entry), &error));
+        if (!app) return Failed(entry, ErrorPtr(error));
         const QByteArray address = argument.toUtf8();
         GList uris{const_cast<char*>(address.constData()), nullptr, nullptr};
         if (!g_app_info_launch_uris(G_APP_INFO(app.get()), &uris, nullptr, &error))
