@@ -119,18 +119,19 @@ std::optional<double> DesignVolts(const PowerSupply& battery) {
 struct Energy {
     double now = 0;  // Wh
     double full = 0;
+    std::optional<double> volts;  // the voltage a charge was turned into energy with
 };
 
 // The energy left and the full energy, from energy_* or from charge_* and the design voltage.
 std::optional<Energy> EnergyOf(const PowerSupply& battery) {
     auto energyNow = NonNegative(battery, "energy_now");
     auto energyFull = Positive(battery, "energy_full");
-    if (energyNow && energyFull) return Energy{*energyNow / 1e6, *energyFull / 1e6};
+    if (energyNow && energyFull) return Energy{*energyNow / 1e6, *energyFull / 1e6, std::nullopt};
 
     auto chargeNow = NonNegative(battery, "charge_now");
     auto chargeFull = Positive(battery, "charge_full");
     auto volts = DesignVolts(battery);
-    if (chargeNow && chargeFull && volts) return Energy{*chargeNow / 1e6 * *volts, *chargeFull / 1e6 * *volts};
+    if (chargeNow && chargeFull && volts) return Energy{*chargeNow / 1e6 * *volts, *chargeFull / 1e6 * *volts, volts};
     return std::nullopt;
 }
 
@@ -239,14 +240,16 @@ std::optional<double> ReportedTimeToEmpty(const PowerSupply& battery) {
     return std::nullopt;
 }
 
-std::optional<double> DischargeWatts(const PowerSupply& battery) {
+// The power a battery gives now. A rate in current goes with the voltage its charge was
+// turned into energy with, so that its time is charge / current; else with the present one.
+std::optional<double> DischargeWatts(const PowerSupply& battery, const std::optional<Energy>& energy) {
     if (auto microwatts = Magnitude(battery, "power_now")) {
         if (*microwatts > 0) return *microwatts / 1e6;
     }
     auto microamps = Magnitude(battery, "current_now");
     if (!microamps || *microamps == 0) return std::nullopt;
-    auto microvolts = Positive(battery, "voltage_now");
-    if (microvolts) return *microamps / 1e6 * (*microvolts / 1e6);
+    if (energy && energy->volts) return *microamps / 1e6 * *energy->volts;
+    if (auto microvolts = Positive(battery, "voltage_now")) return *microamps / 1e6 * (*microvolts / 1e6);
     if (auto volts = DesignVolts(battery)) return *microamps / 1e6 * *volts;
     return std::nullopt;
 }
@@ -258,13 +261,15 @@ std::int32_t LifeTime(const std::vector<const PowerSupply*>& batteries, std::int
     double energy = 0;
     double watts = 0;
     bool energyKnown = false;
+    // Each pack converted on its own, then summed: packs of different voltages add up as energies.
     for (const PowerSupply* battery : batteries) {
-        if (auto e = EnergyOf(*battery)) {
+        const auto e = EnergyOf(*battery);
+        if (e) {
             energy += e->now;
             energyKnown = true;
         }
         if (IsDischarging(*battery)) {
-            if (auto w = DischargeWatts(*battery)) watts += *w;
+            if (auto w = DischargeWatts(*battery, e)) watts += *w;
         }
     }
 
