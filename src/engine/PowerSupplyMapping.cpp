@@ -144,10 +144,11 @@ std::optional<int> PercentOfRatio(double now, double full) {
 }
 
 // One battery's charge: the kernel's own capacity first (some gauges get now/full wrong
-// while capacity stays right), else energy, else charge.
+// while capacity stays right), else energy, else charge. A capacity beyond 0..100 is an
+// ageing or miscalibrated gauge at its end of the scale.
 std::optional<int> PercentOf(const PowerSupply& battery) {
-    if (auto capacity = Integer(battery, "capacity"); capacity && *capacity >= 0 && *capacity <= kMaxPlausiblePercent) {
-        return static_cast<int>(std::min<std::int64_t>(*capacity, 100));
+    if (auto capacity = Integer(battery, "capacity")) {
+        return static_cast<int>(std::clamp<std::int64_t>(*capacity, 0, 100));
     }
     auto energyNow = NonNegative(battery, "energy_now");
     auto energyFull = Positive(battery, "energy_full");
