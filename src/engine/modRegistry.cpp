@@ -38,6 +38,8 @@ std::int32_t ToDword(double number) {
 }
 }  // namespace
 
+char StoredDecimalSeparator(std::string_view localeSeparator) { return localeSeparator == "," ? ',' : '.'; }
+
 std::string RegistryValue::TextForm(char decimalSeparator) const {
     if (const auto* text = std::get_if<std::string>(&value_)) return *text;
     if (const auto* flag = std::get_if<bool>(&value_)) return *flag ? "True" : "False";

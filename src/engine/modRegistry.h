@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "RegistryBackend.h"
@@ -53,6 +54,11 @@ private:
     RegistryBackend& backend_;
     char decimalSeparator_;
 };
+
+// The separator the program writes fractions with, from the locale's own (its text in
+// UTF-8): the user's where the readers take it ('.' or ','), else '.'. A separator they do
+// not take, such as Persian U+066B, would make every stored fraction read as missing.
+char StoredDecimalSeparator(std::string_view localeSeparator);
 
 // The program's keys.
 namespace regkeys {

@@ -32,9 +32,8 @@ int main(int argc, char* argv[]) {
     Q_INIT_RESOURCE(voltara);
     RouteEngineLog();
 
-    const QString point = QLocale().decimalPoint();
     auto backend = MakeSystemRegistry();
-    modRegistry registry(*backend, point.size() == 1 ? point.at(0).toLatin1() : '.');
+    modRegistry registry(*backend, StoredDecimalSeparator(QLocale().decimalPoint().toStdString()));
     auto power = MakeSystemPowerSource();
     SystemClock clock;
     QtMessageBoxes boxes;

@@ -159,6 +159,21 @@ TEST_P(ModRegistry, UnsupportedWriteTypeWritesNothing) {
     EXPECT_TRUE(registry->GetUserString(kKey, "Bin").IsEmpty());
 }
 
+// Whatever the locale's separator, a fraction the program writes reads back.
+TEST(StoredDecimalSeparator, FollowsTheLocaleWhereTheReadersCan) {
+    const std::pair<const char*, char> cases[] = {
+        {".", '.'}, {",", ','}, {"\xd9\xab", '.'} /* Persian, U+066B */, {"\xc2\xb7", '.'} /* U+00B7 */, {"", '.'}};
+    for (const auto& [locale, expected] : cases) {
+        SCOPED_TRACE(locale);
+        MemoryRegistry store;
+        modRegistry registry(store, StoredDecimalSeparator(locale));
+        EXPECT_EQ(registry.DecimalSeparator(), expected);
+        registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+        registry.SaveUserString(kKey, "X", 1234.5f);
+        EXPECT_EQ(AsPosition(registry.GetUserString(kKey, "X")), 1234.5f);
+    }
+}
+
 std::vector<Backend> Backends() {
     std::vector<Backend> list{{"Memory", [](const TempDir&) { return std::make_unique<MemoryRegistry>(); }}};
 #ifndef _WIN32
