@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <optional>
 
 #include "Clock.h"
 #include "IconResources.h"
@@ -228,8 +229,14 @@ bool frmMain::Form_Load() {
     if (EqualsEmptyText(reg.GetUserString(regkeys::Setting, "Show Info"))) ShowWelcome();
     if (unloading_) return true;  // the session ended while the dialog was open
 
-    // 11. Battery check.
-    if (sysInfo.BatteryStatus() == 128)
+    // 11. Battery check; a failed read tells nothing either way.
+    bool noBattery = false;
+    try {
+        noBattery = sysInfo.BatteryStatus() == 128;
+    } catch (const PowerReadError& e) {
+        qCWarning(lcPower) << "No battery check:" << e.what();
+    }
+    if (noBattery)
         services_.messageBoxes.Show(this, QString::fromLatin1(Title), QStringLiteral("No battery detected!"),
                                     MessageBoxes::Icon::Information);
     return true;
@@ -313,53 +320,76 @@ void frmMain::sysInfo_PowerStatusChanged() {
 }
 
 void frmMain::RunPowerEvent() {
-    const auto message = ApplyPowerEventRules(Settings, S(lblDisplay[1]->text()), S(lblDisplay[2]->text()), sysInfo);
+    // A failed read of the power status skips the rules or the sample that needed it.
+    std::optional<std::string> message;
+    try {
+        message = ApplyPowerEventRules(Settings, S(lblDisplay[1]->text()), S(lblDisplay[2]->text()), sysInfo);
+    } catch (const PowerReadError& e) {
+        qCWarning(lcPower) << "No notification rule this run:" << e.what();
+    }
     if (message) {
         services_.messageBoxes.Show(this, QString::fromLatin1(Title), Q(*message), MessageBoxes::Icon::Information,
                                     true);
         if (unloading_) return;
     }
-    RunSamplingStep(*estimator_, sysInfo, S(lblDisplay[0]->text()), S(lblDisplay[2]->text()), lastUpdateAwake_,
-                    services_.clock, LastUpdate);
+    try {
+        RunSamplingStep(*estimator_, sysInfo, S(lblDisplay[0]->text()), S(lblDisplay[2]->text()), lastUpdateAwake_,
+                        services_.clock, LastUpdate);
+    } catch (const PowerReadError& e) {
+        qCWarning(lcPower) << "No discharge sample this run:" << e.what();
+    }
     Progress();
 }
 
 void frmMain::Progress() {
-    const StatusClassification c = ClassifyStatus(sysInfo);
-    const QString status = Q(c.statusText);
-
-    // 3. Bar.
-    progressWidthTwips_ = BarWidth(static_cast<float>(ContainerWidthTwips), c.barPercent);
-    SetBarWidth(picContainer, picProgress, progressWidthTwips_, layoutFactor_);
-
-    // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
-    // unchanged pair is not sent again: the notification area would repaint for nothing.
-    const QIcon small = CachedIcon(c.iconNumber);
-    if (!small.isNull() &&
-        (small.cacheKey() != tray_->icon().cacheKey() || tray_->toolTip() != modSystemTray::CutTip(status)))
-        modSystemTray::ModifyTrayIcon(*tray_, small, status);
-
-    // 5. Status image.
-    const QIcon large = c.iconNumber ? CachedIcon(c.iconNumber - 1) : QIcon();
-    if (!large.isNull()) {
-        ImgStatus->setPixmap(large.pixmap(32, 32));
-        ImgStatus->resize(32, 32);
-    }
-
-    // 6. to 8. The three value labels; a step that fails leaves its label as it was.
+    // A step that fails (a failed read of the power status above all) is abandoned: what it
+    // would have written keeps its previous state, and the refresh goes on with the next.
     const auto step = [](const char* what, const auto& run) {
         try {
             run();
+            return true;
         } catch (const std::exception& e) {
-            qCWarning(lcPower) << "Refresh: the" << what << "text stays as it was:" << e.what();
+            qCWarning(lcPower) << "Refresh: the" << what << "stays as it was:" << e.what();
+            return false;
         }
     };
-    step("Battery Status", [&] { lblDisplay[0]->setText(Q(BatteryStatusText(c.statusText, sysInfo))); });
-    step("Battery Time", [&] {
+    std::optional<StatusClassification> c;
+    step("status", [&] { c = ClassifyStatus(sysInfo); });
+
+    QIcon small;
+    bool statusWritten = false;
+    if (c) {
+        const QString status = Q(c->statusText);
+
+        // 3. Bar.
+        progressWidthTwips_ = BarWidth(static_cast<float>(ContainerWidthTwips), c->barPercent);
+        SetBarWidth(picContainer, picProgress, progressWidthTwips_, layoutFactor_);
+
+        // 4. Tray icon and tooltip; a number without an icon leaves both as they were. An
+        // unchanged pair is not sent again: the notification area would repaint for nothing.
+        small = CachedIcon(c->iconNumber);
+        if (!small.isNull() &&
+            (small.cacheKey() != tray_->icon().cacheKey() || tray_->toolTip() != modSystemTray::CutTip(status)))
+            modSystemTray::ModifyTrayIcon(*tray_, small, status);
+
+        // 5. Status image.
+        const QIcon large = c->iconNumber ? CachedIcon(c->iconNumber - 1) : QIcon();
+        if (!large.isNull()) {
+            ImgStatus->setPixmap(large.pixmap(32, 32));
+            ImgStatus->resize(32, 32);
+        }
+
+        // 6. Battery Status text.
+        statusWritten =
+            step("Battery Status text", [&] { lblDisplay[0]->setText(Q(BatteryStatusText(c->statusText, sysInfo))); });
+    }
+    // 7. Battery Time text, after whatever Battery Status text the label holds.
+    step("Battery Time text", [&] {
         lblDisplay[1]->setText(
             Q(BatteryTimeText(S(lblDisplay[0]->text()), [this] { return estimator_->GetRemainingTime(); })));
     });
-    step("AC", [&] { lblDisplay[2]->setText(Q(ACText(c.statusText, sysInfo))); });
+    // 8. AC text.
+    if (c) step("AC text", [&] { lblDisplay[2]->setText(Q(ACText(c->statusText, sysInfo))); });
 
     // 9. Compact window.
     if (sbjCompact->isChecked() && progress_) {
@@ -369,10 +399,13 @@ void frmMain::Progress() {
         if (!small.isNull()) progress_->ShowIcon(small);
     }
 
-    // 10. and 11.
-    sysInfo.Tag = QString::number(c.iconNumber);
-    LastUpdate = static_cast<std::int32_t>(RoundHalfEven(services_.clock.SecondsSinceMidnight()));
-    lastUpdateAwake_ = services_.clock.AwakeSeconds();
+    // 10. and 11. The time stamp goes with the Battery Status text: the next sampling step
+    // measures the fall from that text over the time since it was written.
+    if (c) sysInfo.Tag = QString::number(c->iconNumber);
+    if (statusWritten) {
+        LastUpdate = static_cast<std::int32_t>(RoundHalfEven(services_.clock.SecondsSinceMidnight()));
+        lastUpdateAwake_ = services_.clock.AwakeSeconds();
+    }
 }
 
 const QIcon& frmMain::CachedIcon(int number) {

@@ -3,29 +3,26 @@
 #include "PowerSource.h"
 
 // A power source whose values the test sets; counts reads so tests can see that
-// values are read afresh.
+// values are read afresh. While failing, every read fails.
 class FakePowerSource : public PowerSource {
 public:
     std::int16_t ac = 0;
     std::int16_t status = 1;
     std::int16_t percent = 85;
     std::int32_t lifeTime = -1;
+    bool failing = false;
     int reads = 0;
 
-    std::int16_t ACStatus() override {
+    std::int16_t ACStatus() override { return Read(ac); }
+    std::int16_t BatteryStatus() override { return Read(status); }
+    std::int16_t BatteryLifePercent() override { return Read(percent); }
+    std::int32_t BatteryLifeTime() override { return Read(lifeTime); }
+
+private:
+    template <typename T>
+    T Read(T value) {
         ++reads;
-        return ac;
-    }
-    std::int16_t BatteryStatus() override {
-        ++reads;
-        return status;
-    }
-    std::int16_t BatteryLifePercent() override {
-        ++reads;
-        return percent;
-    }
-    std::int32_t BatteryLifeTime() override {
-        ++reads;
-        return lifeTime;
+        if (failing) throw PowerReadError("the test fails every read");
+        return value;
     }
 };

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window when the world misbehaves: a settings folder that refuses writes, and a
-// battery that is pulled in the middle of a refresh. The program runs on, keeps what is
-// stored, and learns nothing false.
+// The main window when the world misbehaves: a settings folder that refuses writes, a
+// battery that is pulled in the middle of a refresh, a power status that cannot be read.
+// The program runs on, keeps what is stored, and learns nothing false.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QtTest>
 
 #include <fstream>
@@ -46,6 +47,7 @@ class FaultsTest : public QObject {
 private Q_SLOTS:
     void readOnlySettingsFolder();
     void batteryPulledMidRefresh();
+    void powerStatusUnreadable();
 };
 
 void FaultsTest::readOnlySettingsFolder() {
@@ -129,6 +131,41 @@ void FaultsTest::batteryPulledMidRefresh() {
     QCOMPARE(s.label(1), QString("0:41"));
     QVERIFY(s.boxes.shown.empty());
     QCOMPARE(s.endCalls, 0);
+}
+
+void FaultsTest::powerStatusUnreadable() {
+    ShellFixture s;
+    s.putUser(regkeys::ControlCenter, "AC On", "1");
+    s.power.failing = true;
+    frmMain& m = s.load();
+    QVERIFY(s.boxes.shown.empty());  // not "No battery detected!": nothing is known
+    QCOMPARE(s.label(0), QString());
+
+    s.power.failing = false;
+    s.clock.advanceMinutes(1);
+    m.sysInfo_PowerStatusChanged();
+    QCOMPARE(s.label(0), QString("85%"));
+    const QString tip = m.trayIcon()->toolTip();
+    const QString tag = m.sysInfo.Tag;
+
+    // Unreadable for a minute: every display keeps its state, no rule fires on a guess.
+    s.power.failing = true;
+    s.power.ac = 1;
+    s.clock.advanceMinutes(1);
+    m.sysInfo_PowerStatusChanged();
+    QCOMPARE(QStringList({s.label(0), s.label(1), s.label(2)}), QStringList({"85%", "No Info", "Off"}));
+    QCOMPARE(m.trayIcon()->toolTip(), tip);
+    QCOMPARE(m.sysInfo.Tag, tag);
+    QVERIFY(s.boxes.shown.empty());
+
+    // Readable again at 83 %: the fall from the 85 % still shown took both minutes.
+    s.power.failing = false;
+    s.power.ac = 0;
+    s.power.percent = 83;
+    s.clock.advanceMinutes(1);
+    m.sysInfo_PowerStatusChanged();
+    QCOMPARE(s.user(regkeys::TimeCalc, "Data"), QString("1"));
+    QCOMPARE(s.label(1), QString("1:23"));
 }
 
 QTEST_MAIN(FaultsTest)

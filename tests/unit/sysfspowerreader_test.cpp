@@ -144,8 +144,10 @@ TEST_F(SysfsPowerReaderTest, UnreadableAttributesAreAbsent) {
     EXPECT_EQ(supplies[0].attributes.count("capacity"), 0u);
     EXPECT_EQ(reader.BatteryLifePercent(), 50);
 
-    EXPECT_TRUE(SysfsPowerReader(dir_.path() / "missing").ReadSupplies().empty());
-    EXPECT_EQ(SysfsPowerReader(dir_.path() / "missing").BatteryStatus(), 128);
+    // No folder at all is a failed read; an empty one is a machine without a battery.
+    EXPECT_THROW(SysfsPowerReader(dir_.path() / "missing").BatteryStatus(), PowerReadError);
+    fs::create_directory(dir_.path() / "empty");
+    EXPECT_EQ(SysfsPowerReader(dir_.path() / "empty").BatteryStatus(), 128);
 }
 
 }  // namespace

@@ -58,9 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Raw{0, 1, 100, 0x7FFFFFFF, {0, 1, 100, 0x7FFFFFFF}},  // the longest time there is
                     Raw{0, 1, 100, 0x80000000, {0, 1, 100, -1}}));        // no time, not a negative one
 
-TEST(PowerStatus, FailedCallReadsAsUnknown) {
+TEST(PowerStatus, FailedCallIsAFailedRead) {
     WinPowerStatus status(&Fail);
-    EXPECT_EQ(Read(status), (Values{255, 255, 255, -1}));
+    EXPECT_THROW(status.ACStatus(), PowerReadError);
+    EXPECT_THROW(status.BatteryLifeTime(), PowerReadError);
 }
 
 // Under Wine, GetSystemPowerStatus reads /sys/class/power_supply, which CTest fakes with

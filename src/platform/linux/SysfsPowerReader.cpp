@@ -75,7 +75,6 @@ std::vector<PowerSupply> SysfsPowerReader::ReadSupplies() const {
     std::vector<PowerSupply> supplies;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder_, ec);
-    if (ec) vlog::Debug(vlog::Area::Power, "Cannot read " + folder_.string() + ": " + ec.message());
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         PowerSupply supply;
         supply.name = it->path().filename().string();
@@ -93,6 +92,13 @@ std::vector<PowerSupply> SysfsPowerReader::ReadSupplies() const {
             ReadAttributes(it->path(), kAdapterAttributes, supply);
         }
         supplies.push_back(std::move(supply));
+    }
+    if (ec) {
+        // The kernel's class folder is there on every machine, batteries or not: without
+        // it nothing is known, which is not the same as knowing there is no battery.
+        const std::string what = "Cannot read " + folder_.string() + ": " + ec.message();
+        vlog::Debug(vlog::Area::Power, what);
+        throw PowerReadError(what);
     }
     std::sort(supplies.begin(), supplies.end(),
               [](const PowerSupply& a, const PowerSupply& b) { return a.name < b.name; });

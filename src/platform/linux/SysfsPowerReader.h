@@ -13,7 +13,8 @@ public:
     explicit SysfsPowerReader(std::filesystem::path folder = "/sys/class/power_supply");
 
     // The supplies in the folder, sorted by name, each with the attributes the mapping
-    // uses; a file that cannot be read is left out, a folder that cannot be read gives none.
+    // uses; a file that cannot be read is left out, a folder that cannot be read is a
+    // failed read (PowerReadError).
     std::vector<PowerSupply> ReadSupplies() const;
     PowerStatus ReadStatus() const { return MapPowerSupplies(ReadSupplies()); }
 

@@ -15,8 +15,8 @@ bool WinPowerStatus::SystemQuery(Raw* out) {
 
 WinPowerStatus::Raw WinPowerStatus::Read() const {
     Raw raw;
-    // A failed call knows nothing: every value reads as its "unknown".
-    if (!query_(&raw)) raw = Raw{};
+    // Whatever a failed call left behind is not to be read.
+    if (!query_(&raw)) throw PowerReadError("GetSystemPowerStatus failed");
     return raw;
 }
 

@@ -4,7 +4,8 @@
 
 #include "PowerSource.h"
 
-// The four values straight from GetSystemPowerStatus, asked afresh at every read.
+// The four values straight from GetSystemPowerStatus, asked afresh at every read; a
+// failed call is a failed read.
 class WinPowerStatus final : public PowerSource {
 public:
     // The fields of SYSTEM_POWER_STATUS that are read, as Windows gives them.
