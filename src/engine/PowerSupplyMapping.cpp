@@ -73,20 +73,34 @@ std::optional<double> Magnitude(const PowerSupply& supply, const char* name) {
     return std::fabs(static_cast<double>(*value));
 }
 
+enum class Kind { Battery, Adapter, Other };
+
+// A system battery; an adapter: Mains, USB and the USB_* kinds of older kernels. A supply of
+// scope Device (a mouse or headset) is neither: it does not power this machine.
+Kind KindOf(std::string_view type, std::string_view scope) {
+    if (EqualsNoCase(scope, "Device")) return Kind::Other;
+    if (EqualsNoCase(type, "Battery")) return Kind::Battery;
+    if (EqualsNoCase(type, "Mains") || EqualsNoCase(type, "USB") ||
+        (type.size() > 4 && EqualsNoCase(type.substr(0, 4), "USB_")))
+        return Kind::Adapter;
+    return Kind::Other;
+}
+
+Kind KindOf(const PowerSupply& supply) {
+    const std::string* type = Attribute(supply, "type");
+    const std::string* scope = Attribute(supply, "scope");
+    return KindOf(type ? *type : std::string_view(), scope ? *scope : std::string_view());
+}
+
 bool IsBattery(const PowerSupply& supply) {
-    if (!AttributeIs(supply, "type", "Battery")) return false;
-    if (AttributeIs(supply, "scope", "Device")) return false;  // a mouse or headset, not this machine
+    if (KindOf(supply) != Kind::Battery) return false;
     auto present = Integer(supply, "present");
     return !(present && *present == 0);
 }
 
-// Mains, USB and the USB_* kinds of older kernels, each with a readable online state.
+// An adapter with a readable online state.
 bool IsAdapter(const PowerSupply& supply) {
-    const std::string* type = Attribute(supply, "type");
-    if (!type) return false;
-    bool adapterType = EqualsNoCase(*type, "Mains") || EqualsNoCase(*type, "USB") ||
-                       (type->size() > 4 && EqualsNoCase(std::string_view(*type).substr(0, 4), "USB_"));
-    return adapterType && !AttributeIs(supply, "scope", "Device") && Integer(supply, "online").has_value();
+    return KindOf(supply) == Kind::Adapter && Integer(supply, "online").has_value();
 }
 
 bool IsDischarging(const PowerSupply& battery) { return AttributeIs(battery, "status", "Discharging"); }
@@ -290,6 +304,36 @@ std::int32_t LifeTime(const std::vector<const PowerSupply*>& batteries, std::int
 }
 
 }  // namespace
+
+std::span<const AttributeUse> AttributesUsed(std::string_view type, std::string_view scope) {
+    using namespace powervalue;
+    // The charge feeds the flags; the energy also the time; the state and the rate the mains
+    // status (a draining battery beats an online adapter), and through it the time.
+    constexpr unsigned kCharge = BatteryStatus | BatteryLifePercent;
+    static constexpr AttributeUse kBattery[] = {
+        {"present", All},
+        {"status", ACStatus | BatteryStatus | BatteryLifeTime},
+        {"capacity", kCharge},
+        {"energy_now", kCharge | BatteryLifeTime},
+        {"energy_full", kCharge | BatteryLifeTime},
+        {"charge_now", kCharge | BatteryLifeTime},
+        {"charge_full", kCharge | BatteryLifeTime},
+        {"voltage_min_design", kCharge | BatteryLifeTime},
+        {"voltage_max_design", kCharge | BatteryLifeTime},
+        {"voltage_now", kCharge | BatteryLifeTime},
+        {"power_now", ACStatus | BatteryLifeTime},
+        {"current_now", ACStatus | BatteryLifeTime},
+        {"time_to_empty_now", BatteryLifeTime},
+        {"time_to_empty_avg", BatteryLifeTime},
+    };
+    static constexpr AttributeUse kAdapter[] = {{"online", ACStatus | BatteryLifeTime}};
+    switch (KindOf(type, scope)) {
+        case Kind::Battery: return kBattery;
+        case Kind::Adapter: return kAdapter;
+        case Kind::Other: break;
+    }
+    return {};
+}
 
 PowerStatus MapPowerSupplies(const std::vector<PowerSupply>& supplies) {
     std::vector<const PowerSupply*> batteries;

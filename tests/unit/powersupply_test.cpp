@@ -40,6 +40,33 @@ struct DumpCase {
 
 void PrintTo(const DumpCase& c, std::ostream* os) { *os << c.label; }
 
+std::int32_t ValueOf(const PowerStatus& s, unsigned value) {
+    switch (value) {
+        case powervalue::ACStatus: return s.acStatus;
+        case powervalue::BatteryStatus: return s.batteryStatus;
+        case powervalue::BatteryLifePercent: return s.batteryLifePercent;
+        default: return s.batteryLifeTime;
+    }
+}
+
+// A source asked for one value reads only the attributes said to feed it; that must give
+// what reading everything gives.
+void ExpectEachValueFromItsOwnAttributes(const std::vector<PowerSupply>& supplies) {
+    const PowerStatus whole = MapPowerSupplies(supplies);
+    for (unsigned value = 1; value < powervalue::All; value <<= 1) {
+        std::vector<PowerSupply> part;
+        for (const auto& supply : supplies) {
+            PowerSupply& kept = part.emplace_back(PowerSupply{supply.name, {}});
+            for (const char* identity : {"type", "scope"})
+                if (supply.attributes.count(identity)) kept.attributes[identity] = supply.attributes.at(identity);
+            for (const auto& use : AttributesUsed(kept.attributes["type"], kept.attributes["scope"]))
+                if ((use.values & value) && supply.attributes.count(use.name))
+                    kept.attributes[use.name] = supply.attributes.at(use.name);
+        }
+        EXPECT_EQ(ValueOf(MapPowerSupplies(part), value), ValueOf(whole, value)) << "value bit " << value;
+    }
+}
+
 const std::vector<DumpCase> kDumpCases = {
     // Old PowerPC driver with type Unknown: not a battery, as for UPower.
     {"ibook", {"apple-ibook-pmu_battery_0.uevent"}, {}, {255, 128, 255, -1}},
@@ -112,6 +139,7 @@ TEST_P(RealDumps, GiveTheirExpectedValues) {
     }
     Apply(supplies, GetParam().patches);
     EXPECT_EQ(MapPowerSupplies(supplies), GetParam().expected);
+    ExpectEachValueFromItsOwnAttributes(supplies);
 }
 
 INSTANTIATE_TEST_SUITE_P(PowerSupply, RealDumps, ::testing::ValuesIn(kDumpCases));
@@ -240,7 +268,10 @@ const std::vector<MappingCase> kMappingCases = {
 
 class Mapping : public ::testing::TestWithParam<MappingCase> {};
 
-TEST_P(Mapping, GivesTheWindowsValues) { EXPECT_EQ(MapPowerSupplies(GetParam().supplies), GetParam().expected); }
+TEST_P(Mapping, GivesTheWindowsValues) {
+    EXPECT_EQ(MapPowerSupplies(GetParam().supplies), GetParam().expected);
+    ExpectEachValueFromItsOwnAttributes(GetParam().supplies);
+}
 
 INSTANTIATE_TEST_SUITE_P(PowerSupply, Mapping, ::testing::ValuesIn(kMappingCases));
 
