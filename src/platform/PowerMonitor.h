@@ -11,6 +11,9 @@ public:
     using QObject::QObject;
 
 Q_SIGNALS:
+    // A supply was added or removed, or reports were lost; at once, before the Changed()
+    // of its burst.
+    void SuppliesChanged();
     void Changed();
 };
 

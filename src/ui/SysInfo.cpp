@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SysInfo.h"
 
+#include "LearnedSupplies.h"
 #include "Logging.h"
 #include "PowerMonitor.h"
 
-SysInfo::SysInfo(PowerSource& source, QObject* parent) : QObject(parent), source_(source) {}
+SysInfo::SysInfo(PowerSource& source, QObject* parent)
+    : QObject(parent), source_(source), learned_(dynamic_cast<LearnedSupplies*>(&source)) {}
 
 SysInfo::~SysInfo() = default;
 
@@ -15,6 +17,8 @@ bool SysInfo::StartMonitoring() {
         qCWarning(lcPower) << "No power change events from the system; refreshing once a minute only";
         return false;
     }
+    if (learned_)
+        connect(monitor_.get(), &PowerMonitor::SuppliesChanged, this, [this] { learned_->SuppliesChanged(); });
     connect(monitor_.get(), &PowerMonitor::Changed, this, &SysInfo::PowerStatusChanged);
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "PowerSource.h"
 
+class LearnedSupplies;
 class PowerMonitor;
 
 // The main window's power status element `sysInfo`: the four values, read afresh from
@@ -24,6 +25,7 @@ public:
 
     // Starts listening for the system's power change events, delivered on this object's
     // thread. False when the system offers none; the refresh timer then is the only driver.
+    // A source that learns the system's supplies is told when they come and go.
     bool StartMonitoring();
 
     QString Tag;
@@ -33,5 +35,6 @@ Q_SIGNALS:
 
 private:
     PowerSource& source_;
+    LearnedSupplies* learned_;  // the source, where it learns the supplies
     std::unique_ptr<PowerMonitor> monitor_;
 };

@@ -170,10 +170,19 @@ class FakePowerSupplies:
         return os.path.realpath(link)[len(self.root):]
 
     def set(self, name, **attributes):
-        """Writes sysfs attributes, and the matching uevent properties, of one supply."""
+        """Writes sysfs attributes, and the matching uevent properties, of one supply.
+
+        In place, as the kernel's files change: umockdev's own setter puts a new file where the
+        old one was, which a program that keeps its sysfs files open would never see."""
         dev = self._syspath(name)
         for attribute, value in attributes.items():
-            self.testbed.set_attribute(dev, attribute, str(value))
+            data = f'{value}\n'.encode()
+            fd = os.open(Path(self.root, dev.lstrip('/'), attribute), os.O_WRONLY)
+            try:
+                os.pwrite(fd, data, 0)
+                os.ftruncate(fd, len(data))  # never empty in between, for a reader at any moment
+            finally:
+                os.close(fd)
             self.testbed.set_property(dev, 'POWER_SUPPLY_' + attribute.upper(), str(value))
 
     def uevent(self, name, action='change'):

@@ -12,7 +12,12 @@
 #include <QThread>
 
 #ifdef VOLTARA_HAVE_UMOCKDEV
+#include <fcntl.h>
 #include <umockdev.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
 
 #include "SysInfo.h"
 #include "linux/SysfsPowerReader.h"
@@ -31,11 +36,13 @@ private Q_SLOTS:
         adapter_ = umockdev_testbed_add_device(testbed_, "power_supply", "AC", nullptr, "type", "Mains", "online", "0",
                                                nullptr, "POWER_SUPPLY_NAME", "AC", nullptr);
         QVERIFY(battery_ && adapter_);
-        QCOMPARE(reader_.ACStatus(), 0);
-        QCOMPARE(reader_.BatteryLifeTime(), 14400);
+        reader_ = std::make_unique<SysfsPowerReader>();  // the real /sys path, which the preload redirects
+        QCOMPARE(reader_->ACStatus(), 0);
+        QCOMPARE(reader_->BatteryLifeTime(), 14400);
     }
 
     void cleanup() {
+        reader_.reset();
         g_free(battery_);
         g_free(adapter_);
         g_object_unref(testbed_);
@@ -44,13 +51,13 @@ private Q_SLOTS:
     // The plug goes in: adapter and battery report, one notification follows, and the
     // values read in it are the new ones.
     void plugInGivesOneNotificationAndTheNewValues() {
-        SysInfo sysInfo(reader_);
+        SysInfo sysInfo(*reader_);
         QVERIFY(sysInfo.StartMonitoring());
         QSignalSpy spy(&sysInfo, &SysInfo::PowerStatusChanged);
 
-        umockdev_testbed_set_attribute(testbed_, adapter_, "online", "1");
-        umockdev_testbed_set_attribute(testbed_, battery_, "status", "Charging");
-        umockdev_testbed_set_attribute(testbed_, battery_, "power_now", "20000000");
+        Set(adapter_, "online", "1");
+        Set(battery_, "status", "Charging");
+        Set(battery_, "power_now", "20000000");
         umockdev_testbed_uevent(testbed_, adapter_, "change");
         umockdev_testbed_uevent(testbed_, battery_, "change");
 
@@ -69,7 +76,7 @@ private Q_SLOTS:
         ShellFixture f;
         f.putUser(regkeys::ControlCenter, "AC On", "1");
         f.putUser(regkeys::ControlCenter, "AC Off", "1");
-        f.source = &reader_;
+        f.source = reader_.get();
         frmMain& m = f.make();
         FakeMessageBoxes& boxes = f.boxes;
         QVERIFY(m.Form_Load());
@@ -81,8 +88,8 @@ private Q_SLOTS:
         int i = 0;
         auto send = [&] {
             if (i == 500) {
-                umockdev_testbed_set_attribute(testbed_, adapter_, "online", "1");
-                umockdev_testbed_set_attribute(testbed_, battery_, "status", "Charging");
+                Set(adapter_, "online", "1");
+                Set(battery_, "status", "Charging");
             }
             umockdev_testbed_uevent(testbed_, i % 2 ? adapter_ : battery_, "change");
             if (i++ % 4 == 3) {
@@ -115,8 +122,29 @@ private Q_SLOTS:
                                 .arg(latePauses)));
     }
 
+    // A second pack comes and goes: the reader learns the supplies again each time, though
+    // it keeps the files of those it knows open.
+    void suppliesAddedAndRemovedAreLearned() {
+        SysInfo sysInfo(*reader_);
+        QVERIFY(sysInfo.StartMonitoring());
+        QSignalSpy spy(&sysInfo, &SysInfo::PowerStatusChanged);
+        QCOMPARE(sysInfo.BatteryLifePercent(), 80);
+
+        gchar* second = umockdev_testbed_add_device(  // with its "add" uevent
+            testbed_, "power_supply", "BAT1", nullptr, "type", "Battery", "status", "Discharging", "capacity", "20",
+            "energy_now", "10000000", "energy_full", "50000000", nullptr, "POWER_SUPPLY_NAME", "BAT1", nullptr);
+        QVERIFY(spy.wait(5000));
+        QCOMPARE(sysInfo.BatteryLifePercent(), 50);  // (40 + 10) Wh of (50 + 50)
+
+        umockdev_testbed_uevent(testbed_, second, "remove");
+        umockdev_testbed_remove_device(testbed_, second);
+        g_free(second);
+        QVERIFY(spy.wait(5000));
+        QCOMPARE(sysInfo.BatteryLifePercent(), 80);
+    }
+
     void otherSubsystemsAreNotPowerChanges() {
-        SysInfo sysInfo(reader_);
+        SysInfo sysInfo(*reader_);
         QVERIFY(sysInfo.StartMonitoring());
         QSignalSpy spy(&sysInfo, &SysInfo::PowerStatusChanged);
 
@@ -127,10 +155,21 @@ private Q_SLOTS:
     }
 
 private:
+    // Writes an attribute in place, as the kernel's own files change. umockdev's setter puts
+    // a new file in the old one's place, which a reader keeping its files open never sees.
+    void Set(const gchar* device, const char* attribute, const char* value) {
+        const std::string path = std::string(umockdev_testbed_get_root_dir(testbed_)) + device + "/" + attribute;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        QVERIFY2(fd >= 0, qPrintable(QString::fromStdString(path)));
+        const std::string text = std::string(value) + "\n";
+        QCOMPARE(::write(fd, text.data(), text.size()), ssize_t(text.size()));
+        ::close(fd);
+    }
+
     UMockdevTestbed* testbed_ = nullptr;
     gchar* battery_ = nullptr;
     gchar* adapter_ = nullptr;
-    SysfsPowerReader reader_;  // the real /sys path, which the preload redirects
+    std::unique_ptr<SysfsPowerReader> reader_;
 };
 
 int main(int argc, char** argv) {

@@ -3,8 +3,11 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
@@ -55,32 +58,50 @@ TEST_F(SysfsPowerReaderTest, ReadsWhatTheMappingUsesAndNothingElse) {
     EXPECT_EQ(reader.BatteryLifeTime(), 14400);
 }
 
-TEST_F(SysfsPowerReaderTest, EveryValueReadsAfreshEvenWhenTheBatteryIsGone) {
+// A kept file whose name is gone reads as ENODEV, as a removed device's sysfs files do; a
+// plain folder would go on serving the deleted file to whoever holds it open.
+ssize_t SysfsRead(int fd, void* buffer, std::size_t size, off_t offset) {
+    char target[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+    if (n > 0 && std::string_view(target, static_cast<std::size_t>(n)).ends_with(" (deleted)")) {
+        errno = ENODEV;
+        return -1;
+    }
+    return ::pread(fd, buffer, size, offset);
+}
+
+TEST_F(SysfsPowerReaderTest, EveryValueReadsAfreshAndSuppliesComeAndGo) {
     fs::path battery = Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "50"}});
     fs::path adapter = Device("AC", {{"type", "Mains"}, {"online", "1"}});
-    SysfsPowerReader reader(ClassFolder());
+    SysfsPowerReader reader(ClassFolder(), &SysfsRead);
     EXPECT_EQ(reader.BatteryStatus(), 0);
     EXPECT_EQ(reader.ACStatus(), 1);
 
+    // Between two reads of one refresh.
     Write(battery / "capacity", "30");
     Write(adapter / "online", "0");
     EXPECT_EQ(reader.BatteryStatus(), 2);
     EXPECT_EQ(reader.ACStatus(), 0);
 
+    // Pulled, unreported: its files fail, and the supplies are learned again.
     fs::remove_all(battery);  // the class link now dangles, as while the kernel tears the device down
     EXPECT_EQ(reader.BatteryStatus(), 128);
-    EXPECT_EQ(reader.BatteryLifePercent(), 255);
     EXPECT_EQ(reader.BatteryLifeTime(), -1);
     EXPECT_EQ(reader.ACStatus(), 0);
-
     fs::remove(ClassFolder() / "BAT0");
-    EXPECT_EQ(reader.ReadSupplies().size(), 1u);
 
-    // And back again, between two reads of one refresh.
-    EXPECT_EQ(reader.BatteryStatus(), 128);
+    // Back again: learned once its arrival is reported...
     Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "29"}});
+    EXPECT_EQ(reader.ReadSupplies().size(), 1u);
+    reader.SuppliesChanged();
     EXPECT_EQ(reader.BatteryLifePercent(), 29);
     EXPECT_EQ(reader.BatteryStatus(), 2);
+
+    // ...or, unreported, once the last learning is a while old (here at once).
+    SysfsPowerReader unreported(ClassFolder(), &SysfsRead, std::chrono::seconds(0));
+    EXPECT_EQ(unreported.ReadSupplies().size(), 2u);
+    Device("BAT1", {{"type", "Battery"}});
+    EXPECT_EQ(unreported.ReadSupplies().size(), 3u);
 }
 
 struct GarbageCase {

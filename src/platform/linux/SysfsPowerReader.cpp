@@ -1,106 +1,151 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linux/SysfsPowerReader.h"
 
-#include "Log.h"
-
 #include <fcntl.h>
-#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <string>
+#include <cstring>
 #include <string_view>
 #include <system_error>
-#include <utility>
+
+#include "Log.h"
 
 namespace {
 
-// Only what the mapping looks at: an adapter needs three files, a battery a dozen or so,
-// anything else (and any peripheral's supply) just its type and scope.
-constexpr std::array kAdapterAttributes = {"online"};
-constexpr std::array kBatteryAttributes = {
-    "present",    "status",      "capacity",          "energy_now",         "energy_full",
-    "charge_now", "charge_full", "voltage_now",       "voltage_min_design", "voltage_max_design",
-    "power_now",  "current_now", "time_to_empty_now", "time_to_empty_avg",
-};
+int OpenAttribute(const std::filesystem::path& file) { return ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
 
-// One sysfs attribute without its newline and surrounding blanks. Attributes are at most
-// a page; a read that fails (missing file, a gauge answering ENODEV) gives nothing.
-bool ReadAttribute(const std::filesystem::path& file, std::string& value) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+void Debug(const std::string& message) { vlog::Debug(vlog::Area::Power, message); }
+
+}  // namespace
+
+SysfsPowerReader::Fd& SysfsPowerReader::Fd::operator=(Fd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+SysfsPowerReader::Fd::~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+SysfsPowerReader::SysfsPowerReader(std::filesystem::path folder, ReadAt readAt,
+                                   std::chrono::steady_clock::duration relearnPeriod)
+    : folder_(std::move(folder)), readAt_(readAt), relearnPeriod_(relearnPeriod) {}
+
+// One attribute without its newline and surrounding blanks. Attributes are at most a page;
+// a sysfs file read again at offset 0 gives the value of this moment.
+int SysfsPowerReader::ReadFile(int fd, std::string& value) const {
     std::array<char, 4096> buffer;
     ssize_t size;
     do {
-        size = ::read(fd, buffer.data(), buffer.size());
+        size = readAt_(fd, buffer.data(), buffer.size(), 0);
     } while (size < 0 && errno == EINTR);
-    ::close(fd);
-    if (size < 0) return false;
+    if (size < 0) return errno;
 
-    std::string_view text(buffer.data(), static_cast<std::size_t>(size));
-    const auto blank = std::string_view(" \t\r\n", 4);
-    auto first = text.find_first_not_of(blank);
+    const std::string_view text(buffer.data(), static_cast<std::size_t>(size));
+    const std::string_view blank = " \t\r\n";
+    const auto first = text.find_first_not_of(blank);
     if (first == std::string_view::npos) {
         value.clear();
     } else {
         value.assign(text.substr(first, text.find_last_not_of(blank) - first + 1));
     }
-    return true;
+    return 0;
 }
 
-template <std::size_t N>
-void ReadAttributes(const std::filesystem::path& folder, const std::array<const char*, N>& names, PowerSupply& supply) {
-    std::string value;
-    for (const char* name : names) {
-        if (ReadAttribute(folder / name, value)) supply.attributes.emplace(name, value);
-    }
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-bool IsAdapterType(const std::string& lowerType) {
-    return lowerType == "mains" || lowerType == "usb" || lowerType.starts_with("usb_");
-}
-
-}  // namespace
-
-SysfsPowerReader::SysfsPowerReader(std::filesystem::path folder) : folder_(std::move(folder)) {}
-
-std::vector<PowerSupply> SysfsPowerReader::ReadSupplies() const {
-    std::vector<PowerSupply> supplies;
+void SysfsPowerReader::Learn() {
+    std::vector<Supply> learned;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder_, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        PowerSupply supply;
-        supply.name = it->path().filename().string();
+        const std::filesystem::path& folder = it->path();
+        Fd typeFd(OpenAttribute(folder / "type"));
         std::string type;
-        if (!ReadAttribute(it->path() / "type", type)) continue;
-        supply.attributes.emplace("type", type);
-        std::string scope;
-        if (ReadAttribute(it->path() / "scope", scope)) supply.attributes.emplace("scope", scope);
-        const std::string kind = Lower(type);
-        if (Lower(scope) == "device") {
-            // A mouse or headset: its type and scope are enough to leave it out.
-        } else if (kind == "battery") {
-            ReadAttributes(it->path(), kBatteryAttributes, supply);
-        } else if (IsAdapterType(kind)) {
-            ReadAttributes(it->path(), kAdapterAttributes, supply);
+        if (const int error = typeFd.get() < 0 ? errno : ReadFile(typeFd.get(), type)) {
+            Debug("Cannot read " + (folder / "type").string() + ": " + std::strerror(error) + "; supply left out");
+            continue;
         }
-        supplies.push_back(std::move(supply));
+        Supply supply{folder.filename().string(), std::move(type), std::nullopt, std::move(typeFd), {}};
+        if (const Fd scope(OpenAttribute(folder / "scope")); scope.get() >= 0) {
+            std::string text;
+            if (ReadFile(scope.get(), text) == 0) supply.scope = text;
+        }
+        for (const AttributeUse& use : AttributesUsed(supply.type, supply.scope.value_or(""))) {
+            Fd fd(OpenAttribute(folder / use.name));
+            const int error = errno;
+            if (fd.get() >= 0) {
+                supply.files.push_back({use.name, use.values, std::move(fd)});
+            } else if (error != ENOENT) {
+                Debug("Cannot open " + (folder / use.name).string() + ": " + std::strerror(error));
+            }
+        }
+        // A supply the mapping only needs to recognise (a mouse, one of unknown type) keeps no file open.
+        if (supply.files.empty()) supply.typeFd = Fd();
+        learned.push_back(std::move(supply));
     }
     if (ec) {
-        // The kernel's class folder is there on every machine, batteries or not: without
-        // it nothing is known, which is not the same as knowing there is no battery.
+        // The kernel's class folder is there on every machine, batteries or not: without it
+        // nothing is known, which is not the same as knowing there is no battery.
         const std::string what = "Cannot read " + folder_.string() + ": " + ec.message();
-        vlog::Debug(vlog::Area::Power, what);
+        Debug(what);
         throw PowerReadError(what);
     }
-    std::sort(supplies.begin(), supplies.end(),
-              [](const PowerSupply& a, const PowerSupply& b) { return a.name < b.name; });
-    return supplies;
+    std::sort(learned.begin(), learned.end(), [](const Supply& a, const Supply& b) { return a.name < b.name; });
+    supplies_ = std::move(learned);
+    stale_ = false;
+    learnedAt_ = std::chrono::steady_clock::now();
+}
+
+bool SysfsPowerReader::ReadSupply(Supply& supply, unsigned values, PowerSupply& into) {
+    into = PowerSupply{supply.name, {{"type", supply.type}}};
+    if (supply.scope) into.attributes.emplace("scope", *supply.scope);
+    std::string value;
+    for (File& file : supply.files) {
+        if (!(file.values & values)) continue;
+        const int error = ReadFile(file.fd.get(), value);
+        if (error == 0) {
+            into.attributes.emplace(file.name, value);
+            file.failing = false;
+            continue;
+        }
+        // A removed device's files all fail; a gauge may refuse one value and answer the rest.
+        if (ReadFile(supply.typeFd.get(), value) != 0) return false;
+        if (!file.failing)
+            Debug("Cannot read " + (folder_ / supply.name / file.name).string() + ": " + std::strerror(error));
+        file.failing = true;
+    }
+    return true;
+}
+
+std::vector<PowerSupply> SysfsPowerReader::ReadLearned(unsigned values, bool& allThere) {
+    std::vector<PowerSupply> read;
+    read.reserve(supplies_.size());
+    allThere = true;
+    for (Supply& supply : supplies_) {
+        PowerSupply now;
+        if (ReadSupply(supply, values, now)) {
+            read.push_back(std::move(now));
+        } else {
+            Debug(supply.name + " is gone");
+            allThere = false;
+        }
+    }
+    return read;
+}
+
+std::vector<PowerSupply> SysfsPowerReader::Read(unsigned values) {
+    if (std::chrono::steady_clock::now() - learnedAt_ >= relearnPeriod_) stale_ = true;
+    if (stale_) Learn();
+    bool allThere = true;
+    std::vector<PowerSupply> read = ReadLearned(values, allThere);
+    if (allThere) return read;
+    Learn();
+    read = ReadLearned(values, allThere);
+    // Gone again right after learning: left out now, looked for again at the next read.
+    if (!allThere) stale_ = true;
+    return read;
 }

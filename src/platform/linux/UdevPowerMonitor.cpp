@@ -2,6 +2,7 @@
 #include "PowerMonitor.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <libudev.h>
 #include <QElapsedTimer>
@@ -48,13 +49,19 @@ public:
 
 private:
     void Drain() {
-        for (int i = 0; i < kMaxPerWakeup; ++i) {
+        int taken = 0;
+        bool suppliesChanged = false;
+        for (; taken < kMaxPerWakeup; ++taken) {
             udev_device* device = udev_monitor_receive_device(monitor_);
             if (!device) break;
+            // Anything but "change" (add, remove, move) may change which supplies there are.
+            const char* action = udev_device_get_action(device);
+            if (!action || std::strcmp(action, "change") != 0) suppliesChanged = true;
             udev_device_unref(device);
         }
         // Also when nothing could be taken: the kernel drops uevents when the queue
-        // overflows, and a lost event is a reason to look again.
+        // overflows, and a lost event is a reason to look again, at the supplies too.
+        if (suppliesChanged || taken == 0) Q_EMIT SuppliesChanged();
         if (!coalesce_.isActive()) burst_.start();
         coalesce_.start(static_cast<int>(std::clamp(kLatestMs - burst_.elapsed(), qint64{0}, kQuietMs)));
     }
