@@ -158,7 +158,9 @@ private:
     // Writes an attribute in place, as the kernel's own files change. umockdev's setter puts
     // a new file in the old one's place, which a reader keeping its files open never sees.
     void Set(const gchar* device, const char* attribute, const char* value) {
-        const std::string path = std::string(umockdev_testbed_get_root_dir(testbed_)) + device + "/" + attribute;
+        gchar* root = umockdev_testbed_get_root_dir(testbed_);  // a copy, ours to free
+        const std::string path = std::string(root) + device + "/" + attribute;
+        g_free(root);
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         QVERIFY2(fd >= 0, qPrintable(QString::fromStdString(path)));
         const std::string text = std::string(value) + "\n";
