@@ -142,6 +142,25 @@ TEST_F(FileRegistryTest, AKeyDeletedByAnotherProcessStaysDeleted) {
     EXPECT_EQ(ReadFile(cuFile()), before);
 }
 
+// Written in place with its size and modification time kept, a file differs only in its
+// change time, and not even in that when written within the clock tick of the last read.
+TEST_F(FileRegistryTest, AChangeInPlaceKeepingSizeAndMtimeIsSeenAtTheNextRead) {
+    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+    for (const bool aged : {false, true}) {
+        registry.SaveUserString(kKey, "AC On", "1");
+        if (aged) std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a file a read may keep
+        ASSERT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
+        struct stat before {};
+        ASSERT_EQ(::stat(cuFile().c_str(), &before), 0);
+        std::string text = ReadFile(cuFile());
+        text[text.find("=\"1\"") + 2] = '2';
+        std::ofstream(cuFile(), std::ios::binary) << text;  // truncated and rewritten, as some editors do
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, cuFile().c_str(), times, 0), 0);
+        EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("2")) << (aged ? "aged" : "fresh");
+    }
+}
+
 TEST_F(FileRegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     constexpr int kEach = 60;

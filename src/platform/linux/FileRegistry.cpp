@@ -76,14 +76,17 @@ const fs::path& FileRegistry::FileOf(reg::Hive hive) const {
     return hive == reg::Hive::CurrentUser ? currentUserFile_ : localMachineFile_;
 }
 
-HiveDocument FileRegistry::Load(reg::Hive hive) const {
-    const auto read = privatefiles::ReadWhole(FileOf(hive));
+const HiveDocument& FileRegistry::Load(reg::Hive hive) {
+    LoadedHive& loaded = hive == reg::Hive::CurrentUser ? currentUser_ : localMachine_;
+    if (loaded.version.Current(FileOf(hive))) return loaded.document;
+    const auto read = privatefiles::ReadWhole(FileOf(hive), &loaded.version);
     if (read.outcome == privatefiles::ReadOutcome::Failed)
         vlog::Debug(vlog::Area::Settings, "Cannot read " + FileOf(hive).string() + "; its values read as missing");
     else if (read.outcome == privatefiles::ReadOutcome::TooLarge)
         vlog::Debug(vlog::Area::Settings,
                     FileOf(hive).string() + " is too large to be a hive; its values read as missing");
-    return HiveDocument::Parse(read.content, RootName(hive)).document;
+    loaded.document = HiveDocument::Parse(read.content, RootName(hive)).document;
+    return loaded.document;
 }
 
 bool FileRegistry::KeyExists(reg::Hive hive, const HiveDocument& doc, const std::string& path) const {
@@ -165,7 +168,7 @@ reg::Status FileRegistry::Modify(reg::Hive hive,
 reg::Status FileRegistry::CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                                       reg::KeyHandle* out) {
     if (!out || !HiveDocument::IsValidKeyPath(path)) return reg::ERROR_INVALID_PARAMETER;
-    if (KeyExists(hive, Load(hive), path)) return OpenKeyEx(hive, path, access, out);
+    if (KeyExists(hive, Load(hive), path)) return OpenExisting(hive, path, access, out);
     if (!MayWrite(hive, path)) return reg::ERROR_ACCESS_DENIED;
     const reg::Status status = Modify(hive, [&](HiveDocument& doc, bool& changed) {
         if (!doc.HasKey(path)) {
@@ -183,6 +186,11 @@ reg::Status FileRegistry::OpenKeyEx(reg::Hive hive, const std::string& path, std
                                     reg::KeyHandle* out) {
     if (!out || !HiveDocument::IsValidKeyPath(path)) return reg::ERROR_INVALID_PARAMETER;
     if (!KeyExists(hive, Load(hive), path)) return reg::ERROR_FILE_NOT_FOUND;
+    return OpenExisting(hive, path, access, out);
+}
+
+reg::Status FileRegistry::OpenExisting(reg::Hive hive, const std::string& path, std::uint32_t access,
+                                       reg::KeyHandle* out) {
     if ((access & kWriteAccess) && !MayWrite(hive, path)) return reg::ERROR_ACCESS_DENIED;
     *out = NewHandle(hive, path, access);
     return reg::ERROR_SUCCESS;
@@ -205,7 +213,7 @@ reg::Status FileRegistry::QueryValueEx(reg::KeyHandle key, const std::string& na
                       static_cast<std::uint32_t>(text.size()), type, data, size);
     }
 
-    const HiveDocument doc = Load(handle.hive);
+    const HiveDocument& doc = Load(handle.hive);
     if (!KeyExists(handle.hive, doc, handle.path)) return reg::ERROR_KEY_DELETED;
     const HiveDocument::Value* value = doc.FindValue(handle.path, name);
     if (!value) return reg::ERROR_FILE_NOT_FOUND;

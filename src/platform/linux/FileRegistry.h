@@ -10,14 +10,17 @@
 #include "HiveDocument.h"
 #include "RegistryBackend.h"
 #include "linux/AutostartRunKey.h"
+#include "linux/PrivateFiles.h"
 
 // The registry kept in two text files in the registry editor's format, one per hive.
 //
-// Every read parses the file afresh; every write locks "<file>.lock", reads the file
+// Every call sees the file as it is now: the hive parsed at the last read is used again
+// only while one stat finds the same file unchanged (privatefiles::FileVersion), and the
+// file is read afresh, once, otherwise. Every write locks "<file>.lock", reads the file
 // afresh, changes it and replaces it atomically (0600, folders created 0700), so several
-// processes may share the files and nothing is lost. A file that cannot be parsed is
-// read as far as it goes and copied aside ("<file>.corrupt-<date>-<time>") before it is
-// first rewritten; one too large to be a hive (over 1 MiB) reads as empty and is set aside
+// processes may share the files and nothing is lost. A file that cannot be parsed is read
+// as far as it goes and copied aside ("<file>.corrupt-<date>-<time>") before it is first
+// rewritten; one too large to be a hive (over 1 MiB) reads as empty and is set aside
 // under that name whole, and a write that would make the file that large is refused.
 // Something that is not a regular file (a folder, a FIFO) reads as empty and is never
 // replaced. A symbolic link in the file's place is followed for reading and replaced,
@@ -56,7 +59,9 @@ private:
         std::uint32_t access;
     };
 
-    HiveDocument Load(reg::Hive hive) const;
+    // The hive as its file is now.
+    const HiveDocument& Load(reg::Hive hive);
+    reg::Status OpenExisting(reg::Hive hive, const std::string& path, std::uint32_t access, reg::KeyHandle* out);
     bool KeyExists(reg::Hive hive, const HiveDocument& doc, const std::string& path) const;
     bool MayWrite(reg::Hive hive, const std::string& path) const;
     reg::KeyHandle NewHandle(reg::Hive hive, const std::string& path, std::uint32_t access);
@@ -67,6 +72,12 @@ private:
     std::filesystem::path currentUserFile_;
     std::filesystem::path localMachineFile_;
     AutostartRunKey autostart_;
+    struct LoadedHive {
+        privatefiles::FileVersion version;
+        HiveDocument document;
+    };
+    LoadedHive currentUser_{{}, HiveDocument("HKEY_CURRENT_USER")};
+    LoadedHive localMachine_{{}, HiveDocument("HKEY_LOCAL_MACHINE")};
     std::map<reg::KeyHandle, Handle> handles_;
     reg::KeyHandle nextHandle_ = 0x1000;
 };

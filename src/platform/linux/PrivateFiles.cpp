@@ -55,9 +55,40 @@ std::string AsideBase(const fs::path& file) {
 fs::path AsideName(const std::string& base, int attempt) {
     return attempt == 0 ? fs::path(base) : fs::path(base + "-" + std::to_string(attempt));
 }
+
+std::int64_t Nanoseconds(const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; }
+
+// Whether a change made after `now` is bound to give the file other times than `changed`:
+// the kernel stamps a change with the time of the last clock tick (CLOCK_REALTIME_COARSE;
+// newer kernels stamp finer, which only makes times differ sooner), rounded down to what
+// the file system keeps: at worst 10 ms where it keeps fractions of a second, and 2 s
+// (FAT) where it keeps whole seconds only.
+bool SettledBefore(const timespec& changed, const timespec& now) {
+    const std::int64_t grain = changed.tv_nsec == 0 ? 2000000000 : 10000000;
+    return Nanoseconds(changed) + grain <= Nanoseconds(now);
+}
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 }  // namespace
 
-ReadResult ReadWhole(const fs::path& file) {
+FileVersion::~FileVersion() { Forget(); }
+
+void FileVersion::Forget() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool FileVersion::Current(const fs::path& file) const {
+    if (fd_ < 0) return false;
+    struct stat now {};
+    return ::stat(file.c_str(), &now) == 0 && now.st_dev == seen_.st_dev && now.st_ino == seen_.st_ino &&
+           now.st_size == seen_.st_size && SameTime(now.st_mtim, seen_.st_mtim) && SameTime(now.st_ctim, seen_.st_ctim);
+}
+
+ReadResult ReadWhole(const fs::path& file, FileVersion* version) {
+    if (version) version->Forget();
+    timespec started{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &started);
     // Non-blocking, so that a FIFO put in the file's place cannot hold the reader up.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed, {}};
@@ -87,7 +118,12 @@ ReadResult ReadWhole(const fs::path& file) {
         }
         content.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    if (version && SettledBefore(st.st_ctim, started)) {
+        version->fd_ = fd;
+        version->seen_ = st;
+    } else {
+        ::close(fd);
+    }
     return {ReadOutcome::Ok, std::move(content)};
 }
 

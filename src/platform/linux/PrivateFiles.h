@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -19,7 +20,33 @@ struct ReadResult {
     std::string content;
 };
 inline constexpr std::size_t MaxReadBytes = 1 << 20;
-ReadResult ReadWhole(const std::filesystem::path& file);
+
+class FileVersion;
+// With a version given, a file read whole (Ok) is kept in it, else the version is forgotten.
+ReadResult ReadWhole(const std::filesystem::path& file, FileVersion* version = nullptr);
+
+// A regular file as it was read, so that a later look can tell with one stat whether the
+// path still names it unchanged (device, inode, size, mtime and ctime to the nanosecond).
+// The file is kept open, so its inode number cannot pass to another file meanwhile: a
+// writer that replaces it by rename is always seen, and one that writes in place changes
+// its ctime. A file changed shortly before it was read could change again under the same
+// times (the kernel stamps them with the last clock tick's time): it is not kept.
+class FileVersion {
+public:
+    FileVersion() = default;
+    ~FileVersion();
+    FileVersion(const FileVersion&) = delete;
+    FileVersion& operator=(const FileVersion&) = delete;
+
+    // Whether a file was kept and the path names it still, unchanged since: one stat.
+    bool Current(const std::filesystem::path& file) const;
+
+private:
+    friend ReadResult ReadWhole(const std::filesystem::path& file, FileVersion* version);
+    void Forget();
+    int fd_ = -1;
+    struct stat seen_ {};
+};
 
 // Creates the folder and any missing folder above it with the given mode; true when
 // it is a folder afterwards. Existing folders keep their mode.
