@@ -28,9 +28,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://voltara.quillfen.example/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads the window-system back end as a plugin, so no library dependency names it
-# (Debian only recommends it; without it no window opens). The icons are pictures built
-# into the program, rendered from their SVG drawings when it is built.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# (Debian only recommends it; without it no window opens). The program loads GIO
+# (libgio-2.0.so.0) itself when a link is first followed, which dpkg-shlibdeps cannot see.
+# The icons are pictures built into the program, rendered from their SVG drawings when it
+# is built.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libglib2.0-0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -1,47 +1,106 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <dlfcn.h>
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include <QFile>
+#include <type_traits>
 
 #include "Launcher.h"
 #include "Log.h"
 
 namespace {
 
-template <typename T>
-struct GUnref {
-    void operator()(T* p) const { g_object_unref(p); }
+// The GIO functions the launcher uses. GIO and the libraries it brings are loaded when a
+// link is first followed, so a program whose links are never followed never maps them.
+// The headers give only the functions' types: the program does not link GIO.
+struct Gio {
+    decltype(&g_object_unref) object_unref;
+    decltype(&g_type_check_instance_is_a) type_check_instance_is_a;
+    decltype(&g_error_free) error_free;
+    decltype(&g_key_file_new) key_file_new;
+    decltype(&g_key_file_free) key_file_free;
+    decltype(&g_key_file_load_from_file) key_file_load_from_file;
+    decltype(&g_key_file_set_string) key_file_set_string;
+    decltype(&g_file_new_for_path) file_new_for_path;
+    decltype(&g_file_query_info) file_query_info;
+    decltype(&g_file_info_get_content_type) file_info_get_content_type;
+    decltype(&g_app_info_get_default_for_type) app_info_get_default_for_type;
+    decltype(&g_app_info_get_default_for_uri_scheme) app_info_get_default_for_uri_scheme;
+    decltype(&g_app_info_get_commandline) app_info_get_commandline;
+    decltype(&g_app_info_launch_uris) app_info_launch_uris;
+    decltype(&g_desktop_app_info_get_type) desktop_app_info_get_type;
+    decltype(&g_desktop_app_info_get_filename) desktop_app_info_get_filename;
+    decltype(&g_desktop_app_info_new_from_filename) desktop_app_info_new_from_filename;
+    decltype(&g_desktop_app_info_new_from_keyfile) desktop_app_info_new_from_keyfile;
 };
-template <typename T>
-using GPtr = std::unique_ptr<T, GUnref<T>>;
 
-struct GErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using ErrorPtr = std::unique_ptr<GError, GErrorFree>;
+// Null, with the reason logged, when the library or one of its functions is missing. The
+// library stays loaded for good: GLib's types cannot be unloaded.
+std::unique_ptr<Gio> LoadGio() {
+    constexpr const char* kLibrary = "libgio-2.0.so.0";
+    void* library = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        vlog::Warning(vlog::Area::Launch, std::string("Cannot load GIO: ") + ::dlerror());
+        return nullptr;
+    }
+    auto gio = std::make_unique<Gio>();
+    std::string missing;
+    const auto resolve = [&](auto& function, const char* name) {
+        // dlsym hands out every symbol as void*; POSIX guarantees a function's converts back.
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
+        if (!function) missing += std::string(missing.empty() ? "" : ", ") + name;
+    };
+    resolve(gio->object_unref, "g_object_unref");
+    resolve(gio->type_check_instance_is_a, "g_type_check_instance_is_a");
+    resolve(gio->error_free, "g_error_free");
+    resolve(gio->key_file_new, "g_key_file_new");
+    resolve(gio->key_file_free, "g_key_file_free");
+    resolve(gio->key_file_load_from_file, "g_key_file_load_from_file");
+    resolve(gio->key_file_set_string, "g_key_file_set_string");
+    resolve(gio->file_new_for_path, "g_file_new_for_path");
+    resolve(gio->file_query_info, "g_file_query_info");
+    resolve(gio->file_info_get_content_type, "g_file_info_get_content_type");
+    resolve(gio->app_info_get_default_for_type, "g_app_info_get_default_for_type");
+    resolve(gio->app_info_get_default_for_uri_scheme, "g_app_info_get_default_for_uri_scheme");
+    resolve(gio->app_info_get_commandline, "g_app_info_get_commandline");
+    resolve(gio->app_info_launch_uris, "g_app_info_launch_uris");
+    resolve(gio->desktop_app_info_get_type, "g_desktop_app_info_get_type");
+    resolve(gio->desktop_app_info_get_filename, "g_desktop_app_info_get_filename");
+    resolve(gio->desktop_app_info_new_from_filename, "g_desktop_app_info_new_from_filename");
+    resolve(gio->desktop_app_info_new_from_keyfile, "g_desktop_app_info_new_from_keyfile");
+    if (!missing.empty()) {
+        vlog::Warning(vlog::Area::Launch, std::string(kLibrary) + " lacks " + missing);
+        return nullptr;
+    }
+    return gio;
+}
 
-struct KeyFileFree {
-    void operator()(GKeyFile* k) const { g_key_file_free(k); }
-};
+template <typename T>
+using GPtr = std::unique_ptr<T, void (*)(gpointer)>;
+using ErrorPtr = std::unique_ptr<GError, decltype(&g_error_free)>;
+
+GAppInfo* AsAppInfo(GDesktopAppInfo* app) { return reinterpret_cast<GAppInfo*>(app); }
 
 // The content type the desktop sees in the document, from its name and contents.
-QByteArray ContentTypeOf(const QString& document) {
-    GPtr<GFile> file(g_file_new_for_path(QFile::encodeName(document).constData()));
-    GPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE,
-                                           nullptr, nullptr));
+QByteArray ContentTypeOf(const Gio& gio, const QString& document) {
+    GPtr<GFile> file(gio.file_new_for_path(QFile::encodeName(document).constData()), gio.object_unref);
+    GPtr<GFileInfo> info(gio.file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE,
+                                             nullptr, nullptr),
+                         gio.object_unref);
     if (!info) return {};
-    const char* type = g_file_info_get_content_type(info.get());
+    const char* type = gio.file_info_get_content_type(info.get());
     return type ? QByteArray(type) : QByteArray();
 }
 
 // The desktop entry's file: it names the program with its wrappers (env, snap, flatpak)
 // and field codes, all of which a launch needs.
-QString EntryFileOf(GAppInfo* found, const std::string& what) {
-    GPtr<GAppInfo> app(found);
-    const char* file = app && G_IS_DESKTOP_APP_INFO(app.get())
-                           ? g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get()))
-                           : nullptr;
+QString EntryFileOf(const Gio& gio, GAppInfo* found, const std::string& what) {
+    GPtr<GAppInfo> app(found, gio.object_unref);
+    const bool isEntry = app && gio.type_check_instance_is_a(reinterpret_cast<GTypeInstance*>(app.get()),
+                                                             gio.desktop_app_info_get_type());
+    const char* file =
+        isEntry ? gio.desktop_app_info_get_filename(reinterpret_cast<GDesktopAppInfo*>(app.get())) : nullptr;
     if (!file) {
         vlog::Warning(vlog::Area::Launch, "No default application for " + what);
         return {};
@@ -69,51 +128,66 @@ std::string WithAddressPlace(const std::string& exec) {
 // The desktop entry as GIO starts it with an address. One that has a place for it is
 // taken from its file as it is, so that GIO keeps what it learns from the file's name (its
 // D-Bus activation, for one); null when GIO cannot start it (no Exec, its program missing).
-GDesktopAppInfo* StartableWithAddress(const QByteArray& file, GError** error) {
-    GPtr<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(file.constData()));
-    if (!app) return nullptr;
-    const char* exec = g_app_info_get_commandline(G_APP_INFO(app.get()));
+GPtr<GDesktopAppInfo> StartableWithAddress(const Gio& gio, const QByteArray& file, GError** error) {
+    GPtr<GDesktopAppInfo> app(gio.desktop_app_info_new_from_filename(file.constData()), gio.object_unref);
+    if (!app) return app;
+    const char* exec = gio.app_info_get_commandline(AsAppInfo(app.get()));
     const std::string placed = WithAddressPlace(exec ? exec : "");
-    if (exec && placed == exec) return app.release();
-    const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
-    if (!g_key_file_load_from_file(keys.get(), file.constData(), G_KEY_FILE_NONE, error)) return nullptr;
-    g_key_file_set_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, placed.c_str());
-    return g_desktop_app_info_new_from_keyfile(keys.get());
+    if (exec && placed == exec) return app;
+    const std::unique_ptr<GKeyFile, decltype(&g_key_file_free)> keys(gio.key_file_new(), gio.key_file_free);
+    if (!gio.key_file_load_from_file(keys.get(), file.constData(), G_KEY_FILE_NONE, error))
+        return GPtr<GDesktopAppInfo>(nullptr, gio.object_unref);
+    gio.key_file_set_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, placed.c_str());
+    return GPtr<GDesktopAppInfo>(gio.desktop_app_info_new_from_keyfile(keys.get()), gio.object_unref);
 }
 
 class GioLauncher final : public Launcher {
 public:
     QString FindExecutable(const QString& document) override {
-        const QByteArray type = ContentTypeOf(document);
+        const Gio* gio = Functions();
+        if (!gio) return {};
+        const QByteArray type = ContentTypeOf(*gio, document);
         if (type.isEmpty()) {
             vlog::Warning(vlog::Area::Launch, "No content type for " + document.toStdString());
             return {};
         }
-        return EntryFileOf(g_app_info_get_default_for_type(type.constData(), FALSE), type.toStdString());
+        return EntryFileOf(*gio, gio->app_info_get_default_for_type(type.constData(), FALSE), type.toStdString());
     }
 
     QString FindMailProgram(const QString&) override {
-        return EntryFileOf(g_app_info_get_default_for_uri_scheme("mailto"), "mailto:");
+        const Gio* gio = Functions();
+        if (!gio) return {};
+        return EntryFileOf(*gio, gio->app_info_get_default_for_uri_scheme("mailto"), "mailto:");
     }
 
     // The window system places the new window itself; GIO has no use for the owner.
     bool Start(const QString& entry, const QString& argument, WId) override {
+        const Gio* gio = Functions();
+        if (!gio) return false;
         GError* error = nullptr;
-        GPtr<GDesktopAppInfo> app(StartableWithAddress(QFile::encodeName(entry), &error));
-        if (!app) return Failed(entry, ErrorPtr(error));
+        GPtr<GDesktopAppInfo> app(StartableWithAddress(*gio, QFile::encodeName(entry), &error));
+        if (!app) return Failed(entry, ErrorPtr(error, gio->error_free));
         const QByteArray address = argument.toUtf8();
         GList uris{const_cast<char*>(address.constData()), nullptr, nullptr};
-        if (!g_app_info_launch_uris(G_APP_INFO(app.get()), &uris, nullptr, &error))
-            return Failed(entry, ErrorPtr(error));
+        if (!gio->app_info_launch_uris(AsAppInfo(app.get()), &uris, nullptr, &error))
+            return Failed(entry, ErrorPtr(error, gio->error_free));
         return true;
     }
 
 private:
+    // GIO, loaded at the first use; tried again at the next when it could not be.
+    const Gio* Functions() {
+        if (!gio_) gio_ = LoadGio();
+        return gio_.get();
+    }
+
     static bool Failed(const QString& entry, ErrorPtr error) {
         vlog::Warning(vlog::Area::Launch,
                       "Could not start " + entry.toStdString() + (error ? std::string(": ") + error->message : ""));
         return false;
     }
+
+    std::unique_ptr<Gio> gio_;
 };
 
 }  // namespace
