@@ -4,7 +4,6 @@
 #include <gio/gio.h>
 
 #include <QFile>
-#include <type_traits>
 
 #include "Launcher.h"
 #include "Log.h"
@@ -35,6 +34,18 @@ struct Gio {
     decltype(&g_desktop_app_info_new_from_keyfile) desktop_app_info_new_from_keyfile;
 };
 
+void* Symbol(void* library, const char* name, std::string& missing) {
+    void* symbol = ::dlsym(library, name);
+    if (!symbol) missing += std::string(missing.empty() ? "" : ", ") + name;
+    return symbol;
+}
+
+// dlsym hands out every symbol as void*; POSIX guarantees that a function's converts back.
+template <typename Function>
+void Resolve(Function& function, void* library, const char* name, std::string& missing) {
+    function = reinterpret_cast<Function>(Symbol(library, name, missing));
+}
+
 // Null, with the reason logged, when the library or one of its functions is missing. The
 // library stays loaded for good: GLib's types cannot be unloaded.
 std::unique_ptr<Gio> LoadGio() {
@@ -46,29 +57,24 @@ std::unique_ptr<Gio> LoadGio() {
     }
     auto gio = std::make_unique<Gio>();
     std::string missing;
-    const auto resolve = [&](auto& function, const char* name) {
-        // dlsym hands out every symbol as void*; POSIX guarantees a function's converts back.
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
-        if (!function) missing += std::string(missing.empty() ? "" : ", ") + name;
-    };
-    resolve(gio->object_unref, "g_object_unref");
-    resolve(gio->type_check_instance_is_a, "g_type_check_instance_is_a");
-    resolve(gio->error_free, "g_error_free");
-    resolve(gio->key_file_new, "g_key_file_new");
-    resolve(gio->key_file_free, "g_key_file_free");
-    resolve(gio->key_file_load_from_file, "g_key_file_load_from_file");
-    resolve(gio->key_file_set_string, "g_key_file_set_string");
-    resolve(gio->file_new_for_path, "g_file_new_for_path");
-    resolve(gio->file_query_info, "g_file_query_info");
-    resolve(gio->file_info_get_content_type, "g_file_info_get_content_type");
-    resolve(gio->app_info_get_default_for_type, "g_app_info_get_default_for_type");
-    resolve(gio->app_info_get_default_for_uri_scheme, "g_app_info_get_default_for_uri_scheme");
-    resolve(gio->app_info_get_commandline, "g_app_info_get_commandline");
-    resolve(gio->app_info_launch_uris, "g_app_info_launch_uris");
-    resolve(gio->desktop_app_info_get_type, "g_desktop_app_info_get_type");
-    resolve(gio->desktop_app_info_get_filename, "g_desktop_app_info_get_filename");
-    resolve(gio->desktop_app_info_new_from_filename, "g_desktop_app_info_new_from_filename");
-    resolve(gio->desktop_app_info_new_from_keyfile, "g_desktop_app_info_new_from_keyfile");
+    Resolve(gio->object_unref, library, "g_object_unref", missing);
+    Resolve(gio->type_check_instance_is_a, library, "g_type_check_instance_is_a", missing);
+    Resolve(gio->error_free, library, "g_error_free", missing);
+    Resolve(gio->key_file_new, library, "g_key_file_new", missing);
+    Resolve(gio->key_file_free, library, "g_key_file_free", missing);
+    Resolve(gio->key_file_load_from_file, library, "g_key_file_load_from_file", missing);
+    Resolve(gio->key_file_set_string, library, "g_key_file_set_string", missing);
+    Resolve(gio->file_new_for_path, library, "g_file_new_for_path", missing);
+    Resolve(gio->file_query_info, library, "g_file_query_info", missing);
+    Resolve(gio->file_info_get_content_type, library, "g_file_info_get_content_type", missing);
+    Resolve(gio->app_info_get_default_for_type, library, "g_app_info_get_default_for_type", missing);
+    Resolve(gio->app_info_get_default_for_uri_scheme, library, "g_app_info_get_default_for_uri_scheme", missing);
+    Resolve(gio->app_info_get_commandline, library, "g_app_info_get_commandline", missing);
+    Resolve(gio->app_info_launch_uris, library, "g_app_info_launch_uris", missing);
+    Resolve(gio->desktop_app_info_get_type, library, "g_desktop_app_info_get_type", missing);
+    Resolve(gio->desktop_app_info_get_filename, library, "g_desktop_app_info_get_filename", missing);
+    Resolve(gio->desktop_app_info_new_from_filename, library, "g_desktop_app_info_new_from_filename", missing);
+    Resolve(gio->desktop_app_info_new_from_keyfile, library, "g_desktop_app_info_new_from_keyfile", missing);
     if (!missing.empty()) {
         vlog::Warning(vlog::Area::Launch, std::string(kLibrary) + " lacks " + missing);
         return nullptr;
