@@ -15,6 +15,7 @@ import signal
 import subprocess
 import tempfile
 import time
+import traceback
 from pathlib import Path
 
 import gi
@@ -42,13 +43,11 @@ def step(text):
 
 def _probe(probe):
     # libatspi learns of new windows from bus messages it must be let take. A probe that
-    # raises anything but a failed check (an accessible that has just gone) has seen nothing yet.
+    # raises (an accessible that has just gone) has seen nothing yet.
     while GLib.MainContext.default().pending():
         GLib.MainContext.default().iteration(False)
     try:
         return probe()
-    except AssertionError:
-        raise
     except Exception:  # noqa: BLE001
         return None
 
@@ -88,20 +87,10 @@ class Session:
         self.testbed.add_from_string(re.sub(r'(?m)^#.*\n', '', device_file.read_text()))
         self.sysfs = self.testbed.get_root_dir()
 
-    def __enter__(self):
-        # Services the buses start are handed to us when their parents go, for _stop to end.
+    def start(self):
+        # Services the buses start are handed to us when their parents go, for stop() to end.
         ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
-        try:
-            self._start_sway() if self.desktop == 'sway' else self._start_x()
-        except BaseException as e:
-            self.__exit__(type(e), e, None)
-            raise
-        return self
-
-    def __exit__(self, kind, error, trace):
-        if error is not None:
-            self._report(error)
-        self._stop()
+        self._start_sway() if self.desktop == 'sway' else self._start_x()
 
     def _as_user(self, argv):
         return ['setpriv', f'--reuid={self.user}', f'--regid={self.user}', '--clear-groups', '--', *argv] \
@@ -126,8 +115,8 @@ class Session:
 
     def _start_bus(self):
         # What it starts (the accessibility bus, xfce's settings) inherits the session's environment.
-        self.env['DBUS_SESSION_BUS_ADDRESS'] = self._spawn(
-            'dbus', ['dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}', '--print-address={fd}'])
+        self.env['DBUS_SESSION_BUS_ADDRESS'] = self._spawn('dbus', [
+            'dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}', '--print-address={fd}'])
 
     def _start_x(self):
         # -noreset: else the server resets when its last client leaves, failing the next.
@@ -160,49 +149,42 @@ class Session:
             os.chown(d, self.user, self.user)
         subprocess.run(['chmod', '-R', 'a+rX', self.sysfs], check=True)
         self.app_path = Path(shutil.copy(self.app_path, self.tmp))
-        for conf in ('sway.conf', 'waybar.json'):
-            shutil.copy(DATA / conf, self.tmp)
+        shutil.copytree(DATA, self.tmp / 'data')
         self._start_bus()
-        self._spawn('sway', ['sway', '-c', str(self.tmp / 'sway.conf')],
+        self._spawn('sway', ['sway', '-c', str(self.tmp / 'data/sway.conf')],
                     dict(self.env, WLR_BACKENDS='headless', WLR_RENDERER='pixman', WLR_LIBINPUT_NO_DEVICES='1'))
         display = self.runtime / 'display'
         self.env['DISPLAY'] = wait_for('XWayland', lambda: display.exists() and display.read_text())
         self.env['WAYLAND_DISPLAY'] = next(self.runtime.glob('wayland-*.lock')).stem
         self.env['SWAYSOCK'] = str(next(self.runtime.glob('sway-ipc.*.sock')))
-        self._spawn('waybar', ['waybar', '-c', str(self.tmp / 'waybar.json')])
+        self._spawn('waybar', ['waybar', '-c', str(self.tmp / 'data/waybar.json')])
         self._wait_tray_host()
 
     def _wait_tray_host(self):
         # A program started before the tray's host registers uses XEmbed for good.
         wait_for('a StatusNotifierItem host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'))
 
-    def _stop(self):
-        # The program first, as at the end of a desktop session; then the desktop, with what
-        # the buses started (ours to reap once their parents went).
-        for proc in reversed(self.procs):
-            proc.terminate()
-            try:
-                proc.wait(5)
-            except subprocess.TimeoutExpired:
-                pass
-        if self.group:
+    def stop(self):
+        # The desktop, the program and what the buses started (ours to reap once their parents
+        # went), asked to end, then made to.
+        for sig in (signal.SIGTERM, signal.SIGKILL) if self.group else ():
             with contextlib.suppress(ProcessLookupError):
-                os.killpg(self.group, signal.SIGKILL)
-        deadline = time.monotonic() + 3
-        with contextlib.suppress(ChildProcessError):
-            while time.monotonic() < deadline:
-                os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
+                os.killpg(self.group, sig)
+            deadline = time.monotonic() + 3
+            with contextlib.suppress(ChildProcessError):
+                while time.monotonic() < deadline:
+                    os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
         del self.testbed  # it removes its folder
         shutil.rmtree(self.tmp, ignore_errors=True)
 
-    def _report(self, error):
+    def report(self, error):
         print(f'FAIL {self.name}: {error}', flush=True)
-        try:
-            shot = self.runtime / 'fail.png'  # where the session's user may write
-            self.x(*(['grim', str(shot)] if self.user else ['import', '-window', 'root', str(shot)]))
-            print('--- screenshot:', shutil.copy(shot, self.out))
-        except Exception as e:  # noqa: BLE001 - the report must not hide the failure
-            print('--- no screenshot:', e)
+        if not isinstance(error, AssertionError):
+            traceback.print_exc()
+        shot = self.runtime / 'fail.png'  # where the session's user may write
+        subprocess.run(self._as_user(['grim', shot] if self.user else ['import', '-window', 'root', shot]),
+                       env=self.env, capture_output=True, timeout=TIMEOUT)
+        print('--- screenshot:', shutil.copy(shot, self.out) if shot.exists() else 'none')
         for log in sorted(self.out.glob('*.log')):
             print(f'--- end of {log}:', *log.read_text(errors='replace').splitlines()[-25:], sep='\n')
 
@@ -211,8 +193,7 @@ class Session:
         env = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', LD_PRELOAD='libumockdev-preload.so.0',
                    UMOCKDEV_DIR=self.sysfs, XDG_CONFIG_DIRS=str(self.tmp / 'xdg'),  # no system-wide entries
                    **({'XDG_SESSION_TYPE': 'wayland'} if self.user else {'QT_QPA_PLATFORM': 'xcb'}), **env)
-        return self._spawn(f'app-{sum(p.args[-1] == str(self.app_path) for p in self.procs) + 1}',
-                           [str(self.app_path)], env)
+        return self._spawn(f'voltara-{len(self.procs)}', [str(self.app_path)], env)
 
     def change(self, name, **attributes):
         # Writes sysfs attributes of a supply, in place as the kernel does (umockdev's own
@@ -220,10 +201,9 @@ class Session:
         # sends its uevent.
         dev = os.path.realpath(Path(self.sysfs, 'sys/class/power_supply', name))[len(self.sysfs):]
         for attribute, value in attributes.items():
-            fd = os.open(self.sysfs + dev + '/' + attribute, os.O_WRONLY)
-            os.pwrite(fd, f'{value}\n'.encode(), 0)
-            os.ftruncate(fd, len(f'{value}\n'))  # never empty in between
-            os.close(fd)
+            with open(self.sysfs + dev + '/' + attribute, 'r+') as kept:
+                kept.write(f'{value}\n')
+                kept.truncate()  # after the write: never empty in between
             self.testbed.set_property(dev, 'POWER_SUPPLY_' + attribute.upper(), str(value))
         self.testbed.uevent(dev, 'change')
 
@@ -274,15 +254,10 @@ class Session:
         self.last_click = ((x, y, button), time.monotonic())
         self.x('xdotool', 'mousemove', str(x), str(y), 'click', '--repeat', str(repeat), '--delay', '80', str(button))
 
-    def key(self, *keys):
-        self.x('xdotool', 'key', '--delay', '40', *keys)
-
     def windows(self, *search):
         # Ids of the visible X windows xdotool finds with the search options.
-        try:
-            return set(self.x('xdotool', 'search', '--onlyvisible', *search).split())
-        except RuntimeError:  # it found none
-            return set()
+        return set(subprocess.run(['xdotool', 'search', '--onlyvisible', *search], env=self.env,
+                                  capture_output=True, text=True, timeout=TIMEOUT).stdout.split())
 
     def geometry(self, window):
         # (x, y, width, height) of an X window on the screen.
