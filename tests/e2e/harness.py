@@ -53,10 +53,11 @@ def _probe(probe):
 
 
 def wait_for(what, probe):
-    # Polls probe until it returns something true, and returns that.
+    # Polls probe until it returns something true, and returns that; what it waits for may be
+    # told by a function, called when the wait fails.
     deadline = time.monotonic() + TIMEOUT
     while not (value := _probe(probe)):
-        check(time.monotonic() < deadline, f'timed out waiting for {what}')
+        check(time.monotonic() < deadline, f'timed out waiting for {what() if callable(what) else what}')
         time.sleep(0.05)
     return value
 
@@ -178,9 +179,8 @@ class Session:
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def report(self, error):
+        traceback.print_exc()
         print(f'FAIL {self.name}: {error}', flush=True)
-        if not isinstance(error, AssertionError):
-            traceback.print_exc()
         shot = self.runtime / 'fail.png'  # where the session's user may write
         subprocess.run(self._as_user(['grim', shot] if self.user else ['import', '-window', 'root', shot]),
                        env=self.env, capture_output=True, timeout=TIMEOUT)
