@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 // A window manager that keeps putting the window elsewhere wins after this many tries.
@@ -25,7 +26,11 @@ WindowPlace::WindowPlace(QWidget* window) : QObject(window), window_(window) {
 }
 
 bool WindowPlace::FrameKnown() const {
-    return window_->windowFlags().testFlag(Qt::FramelessWindowHint) || !FrameOf(window_).isNull();
+    // A frameless window's place is known once it is on the screen: before, Qt reports the
+    // place it asked for, and the window manager's framing may still leave it believing another.
+    if (window_->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return window_->windowHandle() && window_->windowHandle()->isExposed();
+    return !FrameOf(window_).isNull();
 }
 
 void WindowPlace::Place(QPoint frameTopLeft) {
