@@ -247,6 +247,23 @@ class Session:
         return [(i.split('/')[0], '/' + i.split('/', 1)[1] if '/' in i else '/StatusNotifierItem')
                 for i in self.bus_property(*WATCHER, 'RegisteredStatusNotifierItems')]
 
+    def move_requests(self):
+        # A probe, true once a client has asked the window manager to move a window: the
+        # request goes to the root window, where any client may watch for it.
+        x11 = ctypes.CDLL('libX11.so.6')
+        x11.XOpenDisplay.restype = ctypes.c_void_p  # ids and atoms have 29 bits: an int holds them
+        display = ctypes.c_void_p(x11.XOpenDisplay(self.env['DISPLAY'].encode()))
+        atom, event = x11.XInternAtom(display, b'_NET_WM_MOVERESIZE', 0), (ctypes.c_long * 24)()
+        x11.XSelectInput(display, ctypes.c_ulong(x11.XDefaultRootWindow(display)), ctypes.c_long(1 << 19))
+        x11.XSync(display, 0)  # SubstructureNotifyMask, in force from here on
+
+        def seen():
+            while x11.XPending(display):
+                x11.XNextEvent(display, event)
+                if event[0] & 0xffffffff == 33 and event[5] == atom:  # a ClientMessage of that type
+                    return True
+        return seen
+
     def click(self, x, y, button=1, repeat=1):
         # Clicks on one spot within the double-click time are a double click to the program.
         if self.last_click[0] == (x, y, button):

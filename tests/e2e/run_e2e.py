@@ -161,7 +161,10 @@ def drag(v, window, node, dx, dy):
     frame = v.s.frame_of(v.x_window(window))  # followed on X: AT-SPI lags behind a move
     x, y, _, _ = v.s.geometry(frame)
     px, py = v.spot(window, node)
+    asked = v.s.move_requests()
     v.s.x('xdotool', 'mousemove', str(px), str(py), 'mousedown', '1')
+    # The program gives the window manager the pointer's last place it saw: not one after the press.
+    wait_for('the program to ask the window manager for a move', asked)
 
     def follows():  # the pointer moved again and again: the window manager may take on the move after it got there
         v.s.x('xdotool', 'mousemove', '--sync', str(px + dx + 1), str(py + dy), 'mousemove', '--sync', str(px + dx),
