@@ -169,11 +169,10 @@ class Session:
         # The desktop, the program and what the buses started (ours to reap once their parents
         # went), asked to end, then made to.
         for sig in (signal.SIGTERM, signal.SIGKILL) if self.group else ():
-            with contextlib.suppress(ProcessLookupError):
-                os.killpg(self.group, sig)
             deadline = time.monotonic() + 3
-            with contextlib.suppress(ChildProcessError):
+            with contextlib.suppress(ChildProcessError, ProcessLookupError):  # none left in the group
                 while time.monotonic() < deadline:
+                    os.killpg(self.group, sig)  # again and again: sway starts XWayland anew when it ends first
                     os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
         del self.testbed  # it removes its folder
         shutil.rmtree(self.tmp, ignore_errors=True)
