@@ -250,7 +250,7 @@ class Session:
         # A probe, true once a client has asked the window manager to move a window: the
         # request goes to the root window, where any client may watch for it.
         x11 = ctypes.CDLL('libX11.so.6')
-        x11.XOpenDisplay.restype = ctypes.c_void_p  # ids and atoms have 29 bits: an int holds them
+        x11.XOpenDisplay.restype = ctypes.c_void_p  # a pointer; ids and atoms (29 bits) fit an int
         display = ctypes.c_void_p(x11.XOpenDisplay(self.env['DISPLAY'].encode()))
         atom, event = x11.XInternAtom(display, b'_NET_WM_MOVERESIZE', 0), (ctypes.c_long * 24)()
         x11.XSelectInput(display, ctypes.c_ulong(x11.XDefaultRootWindow(display)), ctypes.c_long(1 << 19))
