@@ -12,20 +12,17 @@
 class FakeMessageBoxes : public MessageBoxes {
 public:
     struct Box {
-        QString title;
-        QString text;
+        QString title, text;
         Icon icon;
         bool setForeground;
     };
     std::vector<Box> shown;
     std::function<void(const Box&)> whileOpen;
-    int open = 0;     // boxes open right now
-    int maxOpen = 0;  // most boxes ever open at once
+    int open = 0, maxOpen = 0;  // boxes open right now, most ever open at once
 
     void Show(QWidget*, const QString& title, const QString& text, Icon icon, bool setForeground) override {
         shown.push_back({title, text, icon, setForeground});
-        ++open;
-        maxOpen = std::max(maxOpen, open);
+        maxOpen = std::max(maxOpen, ++open);
         if (whileOpen) whileOpen(shown.back());
         --open;
     }

@@ -36,9 +36,7 @@ struct ShellFixture {
     modRegistry* settings = &registry;
     PowerSource* source = &power;
     // The desktop: a notification area that reports double clicks, and window places known.
-    bool tray = true;
-    bool trayDoubleClicks = true;
-    bool placesKnown = true;
+    bool tray = true, trayDoubleClicks = true, placesKnown = true;
 
     ShellFixture() {
         Q_INIT_RESOURCE(voltara);
@@ -56,8 +54,7 @@ struct ShellFixture {
         return *main;
     }
     frmMain& load() {
-        make();
-        main->Form_Load();
+        make().Form_Load();
         return *main;
     }
     QString user(const char* key, const char* name) const {
