@@ -203,6 +203,10 @@ private Q_SLOTS:
         QVERIFY(!m.mnuPopup->isVisible());
         m.setWindowState(Qt::WindowNoState);  // restored some other way: shown
         QVERIFY(m.isVisible());
+        m.showMinimized();
+        m.sbjFull_Click();  // before the window system has finished minimising: shown, normal
+        QCoreApplication::processEvents();
+        QVERIFY(m.isVisible() && !m.isMinimized());
     }
 
     // The strip closed by the window manager: as Full, never without a window; on top
