@@ -14,8 +14,7 @@
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"
 
-class FakeSingleInstance : public SingleInstance {
-public:
+struct FakeSingleInstance : SingleInstance {
     bool another = false;
     bool AnotherCopyRuns() override { return another; }
 };
