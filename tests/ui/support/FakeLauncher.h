@@ -1,45 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QFile>
-#include <QString>
-#include <vector>
+#include <QStringList>
 
 #include "Launcher.h"
 
-// Answers the lookups as told and records what was started, and which lookup was asked
-// and what its document looked like meanwhile.
+// Answers the lookups as told and writes down, for each lookup, which it was, its document,
+// the document's access bits for group and others and its contents then; for each start,
+// the program, argument and owner.
 class FakeLauncher : public Launcher {
 public:
     QString browser = QStringLiteral("/usr/bin/fakebrowser");  // what either lookup finds; empty: none
     bool startSucceeds = true;
+    QStringList lookups, started;
 
-    struct Lookup {
-        QString document;
-        bool existed;
-        QByteArray contents;
-        QFile::Permissions permissions;
-        bool mail;  // FindMailProgram, not FindExecutable
-    };
-    std::vector<Lookup> lookups;
-    struct Started {
-        QString program;
-        QString argument;
-        WId owner;
-    };
-    std::vector<Started> started;
-
-    QString FindExecutable(const QString& document) override { return Look(document, false); }
-    QString FindMailProgram(const QString& document) override { return Look(document, true); }
+    QString FindExecutable(const QString& document) override { return Look(document, "FindExecutable"); }
+    QString FindMailProgram(const QString& document) override { return Look(document, "FindMailProgram"); }
     bool Start(const QString& program, const QString& argument, WId owner) override {
-        started.push_back({program, argument, owner});
+        started << program << argument << QString::number(owner);
         return startSucceeds;
     }
 
 private:
-    QString Look(const QString& document, bool mail) {
+    QString Look(const QString& document, const char* which) {
         QFile file(document);
-        const bool existed = file.open(QIODevice::ReadOnly);
-        lookups.push_back({document, existed, existed ? file.readAll() : QByteArray(), file.permissions(), mail});
+        const QByteArray contents = file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>";
+        lookups << which << document << QString::number(file.permissions() & 0xFF, 8) << contents;
         return browser;
     }
 };
