@@ -139,14 +139,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("browser");  // what the lookup finds; "desktop": the made-up one's
         QTest::addColumn<QString>("message");
         const QString b = "/usr/bin/fakebrowser", none = "Browser Not Found: Could not find default ";
+        const QString fail = "URL Failed: Attemp failed. ";
         QTest::newRow("home page") << false << "desktop" << QString();
-        QTest::newRow("home page, no browser") << false << "" << none + "Internet Browser";
-        QTest::newRow("home page, start fails")
-            << false << b << "URL Failed: Attemp failed. Homepage https://voltara.quillfen.example/ cannot be opened";
+        QTest::newRow("web, no browser") << false << "" << none + "Internet Browser";
+        QTest::newRow("web, fails") << false << b
+                                    << fail + "Homepage https://voltara.quillfen.example/ cannot be opened";
         QTest::newRow("mail") << true << "desktop" << QString();
         QTest::newRow("mail, no browser") << true << "" << none + "E-mail program";
-        QTest::newRow("mail, start fails")
-            << true << b << "URL Failed: Attemp failed. Default E-mail program cannot be opened";
+        QTest::newRow("mail, fails") << true << b << fail + "Default E-mail program cannot be opened";
     }
     // A link looks up the default entry by a private document and starts it with the address,
     // its Exec line rewritten to take one; the dialog stays open. Enter closes it and brings the
