@@ -116,6 +116,19 @@ private Q_SLOTS:
         QCOMPARE(CutTexts(f.d), QStringList());
     }
 
+    // Ok relies on start-up's key: with the key deleted meanwhile it stores nothing and makes no
+    // key, while the settings in memory still change.
+    void controlCenterWithoutItsKey() {
+        Fixture f;
+        QVERIFY(f.open());
+        f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
+        for (int i = 0; i < 2; ++i) f.field(i)->setText("10");
+        f.box(2)->setChecked(true);
+        QTest::keyClick(f.field(0), Qt::Key_Return);
+        QVERIFY(ShellFixture::gone(f.d));
+        QVERIFY(f.main->Settings.ACon && !f.store.HasKey(reg::Hive::CurrentUser, regkeys::ControlCenter));
+    }
+
     // Escape leaves the welcome dialog open; Ok stores that it was seen, in a key it makes, and
     // brings the main window forward.
     void welcome() {
