@@ -1,67 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/MemoryRegistry.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
-
-namespace {
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-}  // namespace
-
-std::string MemoryRegistry::Id(reg::Hive hive, const std::string& path) {
-    return (hive == reg::Hive::CurrentUser ? "hkcu\\" : "hklm\\") + Lower(path);
-}
 
 reg::Status MemoryRegistry::CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                                         reg::KeyHandle* out) {
     if (hive == reg::Hive::LocalMachine && denyLocalMachine) return reg::ERROR_ACCESS_DENIED;
-    // Intermediate keys along the path come into being too.
-    for (std::size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1))
-        keys_.try_emplace(Id(hive, path.substr(0, i)));
-    keys_.try_emplace(Id(hive, path));
+    if (!Doc(hive).CreateKey(path)) return reg::ERROR_INVALID_PARAMETER;
     return OpenKeyEx(hive, path, access, out);
 }
 
 reg::Status MemoryRegistry::OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t, reg::KeyHandle* out) {
     if (hive == reg::Hive::LocalMachine && denyLocalMachine) return reg::ERROR_ACCESS_DENIED;
-    if (!keys_.count(Id(hive, path))) return reg::ERROR_FILE_NOT_FOUND;
-    *out = next_++;
-    handles_[*out] = Id(hive, path);
+    if (!Doc(hive).HasKey(path)) return reg::ERROR_FILE_NOT_FOUND;
+    handles_[*out = next_++] = {hive, path};
     return reg::ERROR_SUCCESS;
 }
 
 reg::Status MemoryRegistry::QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type,
                                          std::uint8_t* data, std::uint32_t* size) {
-    auto h = handles_.find(key);
+    const auto h = handles_.find(key);
     if (h == handles_.end()) return reg::ERROR_INVALID_HANDLE;
-    auto k = keys_.find(h->second);
-    if (k == keys_.end()) return reg::ERROR_KEY_DELETED;
-    auto v = k->second.find(Lower(name));
-    if (v == k->second.end()) return reg::ERROR_FILE_NOT_FOUND;
-    if (type) *type = v->second.type;
-    const auto n = static_cast<std::uint32_t>(v->second.bytes.size());
-    if (data) {
-        if (*size < n) {
-            *size = n;
-            return reg::ERROR_MORE_DATA;
-        }
-        if (n) std::memcpy(data, v->second.bytes.data(), n);
-    }
+    if (!Doc(h->second.first).HasKey(h->second.second)) return reg::ERROR_KEY_DELETED;
+    const Value* v = Doc(h->second.first).FindValue(h->second.second, name);
+    if (!v) return reg::ERROR_FILE_NOT_FOUND;
+    if (type) *type = v->type;
+    const auto n = static_cast<std::uint32_t>(v->bytes.size());
+    const bool fits = !data || *size >= n;
+    if (data && fits && n) std::memcpy(data, v->bytes.data(), n);
     *size = n;
-    return reg::ERROR_SUCCESS;
+    return fits ? reg::ERROR_SUCCESS : reg::ERROR_MORE_DATA;
 }
 
 reg::Status MemoryRegistry::SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type,
                                        const std::uint8_t* data, std::uint32_t size) {
-    auto h = handles_.find(key);
+    const auto h = handles_.find(key);
     if (h == handles_.end()) return reg::ERROR_INVALID_HANDLE;
-    auto k = keys_.find(h->second);
-    if (k == keys_.end()) return reg::ERROR_KEY_DELETED;
-    k->second[Lower(name)] = Value{type, std::vector<std::uint8_t>(data, data + size)};
+    if (!Doc(h->second.first).HasKey(h->second.second)) return reg::ERROR_KEY_DELETED;
+    Doc(h->second.first).SetValue(h->second.second, name, Value{type, {data, data + size}});
     return reg::ERROR_SUCCESS;
 }
 
@@ -71,25 +47,18 @@ reg::Status MemoryRegistry::CloseKey(reg::KeyHandle key) {
 
 void MemoryRegistry::PutText(reg::Hive hive, const std::string& path, const std::string& name,
                              const std::string& text) {
-    std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    bytes.push_back(0);
-    PutRaw(hive, path, name, Value{reg::REG_SZ, bytes});
+    PutRaw(hive, path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
 }
 
 void MemoryRegistry::PutRaw(reg::Hive hive, const std::string& path, const std::string& name, Value value) {
-    keys_[Id(hive, path)][Lower(name)] = std::move(value);
+    Doc(hive).CreateKey(path);
+    Doc(hive).SetValue(path, name, std::move(value));
 }
 
-bool MemoryRegistry::HasKey(reg::Hive hive, const std::string& path) const { return keys_.count(Id(hive, path)) != 0; }
-
-void MemoryRegistry::DeleteKey(reg::Hive hive, const std::string& path) { keys_.erase(Id(hive, path)); }
-
 std::string MemoryRegistry::TextOf(reg::Hive hive, const std::string& path, const std::string& name) const {
-    auto k = keys_.find(Id(hive, path));
-    if (k == keys_.end()) return "<missing>";
-    auto v = k->second.find(Lower(name));
-    if (v == k->second.end() || v->second.type != reg::REG_SZ) return "<missing>";
-    std::string s(v->second.bytes.begin(), v->second.bytes.end());
+    const Value* v = Doc(hive).FindValue(path, name);
+    if (!v || v->type != reg::REG_SZ) return "<missing>";
+    std::string s(v->bytes.begin(), v->bytes.end());
     if (!s.empty() && s.back() == '\0') s.pop_back();
     return s;
 }

@@ -2,18 +2,16 @@
 #pragma once
 #include <map>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "HiveDocument.h"
 #include "RegistryBackend.h"
 
-// An in-memory registry with advapi32's behaviour, for engine tests that do not care
-// about files. Names match without regard to letter case.
+// An in-memory registry with advapi32's behaviour, for tests that do not care about
+// files. Names match without regard to letter case, as in the engine's own hive.
 class MemoryRegistry : public RegistryBackend {
 public:
-    struct Value {
-        std::uint32_t type;
-        std::vector<std::uint8_t> bytes;
-    };
+    using Value = HiveDocument::Value;
 
     reg::Status CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                             reg::KeyHandle* out) override;
@@ -27,8 +25,8 @@ public:
     // Direct access for arranging and checking, bypassing the API.
     void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text);
     void PutRaw(reg::Hive hive, const std::string& path, const std::string& name, Value value);
-    bool HasKey(reg::Hive hive, const std::string& path) const;
-    void DeleteKey(reg::Hive hive, const std::string& path);
+    bool HasKey(reg::Hive hive, const std::string& path) const { return Doc(hive).HasKey(path); }
+    void DeleteKey(reg::Hive hive, const std::string& path) { Doc(hive).DeleteKey(path); }
     // The stored text without its NUL; "<missing>" when absent or not REG_SZ.
     std::string TextOf(reg::Hive hive, const std::string& path, const std::string& name) const;
 
@@ -36,9 +34,10 @@ public:
     int openHandles() const { return static_cast<int>(handles_.size()); }
 
 private:
-    using Key = std::map<std::string, Value>;  // lower-cased name -> value
-    static std::string Id(reg::Hive hive, const std::string& path);
-    std::map<std::string, Key> keys_;                // Id -> key
-    std::map<reg::KeyHandle, std::string> handles_;  // open handle -> Id
+    HiveDocument& Doc(reg::Hive hive) { return hive == reg::Hive::CurrentUser ? user_ : machine_; }
+    const HiveDocument& Doc(reg::Hive hive) const { return hive == reg::Hive::CurrentUser ? user_ : machine_; }
+    HiveDocument user_{"HKEY_CURRENT_USER"};
+    HiveDocument machine_{"HKEY_LOCAL_MACHINE"};
+    std::map<reg::KeyHandle, std::pair<reg::Hive, std::string>> handles_;  // open handle -> key
     reg::KeyHandle next_ = 0x100;
 };

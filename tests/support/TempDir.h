@@ -1,13 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 
 // A fresh private folder, removed with everything in it when the object goes.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        std::random_device rd;
+        const auto base = std::filesystem::temp_directory_path();
+        while (!std::filesystem::create_directory(path_ = base / ("voltara-test-" + std::to_string(rd())))) {
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file-backed registry: what it leaves on disk, and how it holds up against other
-// processes, crashes and damaged files.
+// The settings as the program keeps them on Linux: modRegistry over the hive files and the
+// autostart entry, and how they hold up against other processes, crashes and damaged files.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,37 +13,26 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <functional>
+#include <iterator>
+#include <map>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "linux/FileRegistry.h"
-#include "linux/PrivateFiles.h"
 #include "modRegistry.h"
 #include "support/FileFaults_linux.h"
-#include "support/RegistryDatumPrinter.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VOLTARA_ASAN
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VOLTARA_ASAN
-#endif
-#endif
-
 namespace {
 
-const char* const kKey = "Software\\Quillfen\\Voltara\\Control Center";
+using D = RegistryDatum;
+const std::string kKey = regkeys::ControlCenter;
 
 std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void WriteFile(const fs::path& p, const std::string& content) {
@@ -52,548 +40,222 @@ void WriteFile(const fs::path& p, const std::string& content) {
     std::ofstream(p, std::ios::binary) << content;
 }
 
-unsigned ModeOf(const fs::path& p) {
-    struct stat st {};
-    return ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFF;
-}
-
-// Runs body in a child process and returns its exit code (-1 when it did not exit).
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(body());
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+unsigned ModeOf(const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); }
 
 class FileRegistryTest : public testing::Test {
 protected:
-    fs::path cuFile() const { return dir.path() / "config" / "voltara" / "HKEY_CURRENT_USER.reg"; }
-    fs::path lmFile() const { return dir.path() / "xdg" / "voltara" / "HKEY_LOCAL_MACHINE.reg"; }
-    fs::path autostart() const { return dir.path() / "config" / "autostart"; }
-    fs::path machineAutostart() const { return dir.path() / "xdg" / "autostart"; }
-    std::unique_ptr<FileRegistry> MakeBackend() const {
-        return std::make_unique<FileRegistry>(cuFile(), lmFile(), AutostartRunKey(autostart(), {machineAutostart()}));
+    fs::path cu() const { return dir.path() / "cfg" / "voltara" / "HKEY_CURRENT_USER.reg"; }
+    fs::path lm() const { return dir.path() / "etc" / "voltara" / "HKEY_LOCAL_MACHINE.reg"; }
+    // The user's autostart folder, and two machine-wide ones, the first more important.
+    AutostartRunKey Autostart() const {
+        return AutostartRunKey(dir.path() / "cfg" / "autostart",
+                               {dir.path() / "etc" / "site", dir.path() / "etc" / "xdg"});
     }
-    // The store and its lock, and nothing left behind beside them.
-    static inline const std::vector<fs::path> kJustTheStore{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"};
-    std::vector<fs::path> FilesBeside() const {
-        std::vector<fs::path> files;
-        for (const auto& e : fs::directory_iterator(cuFile().parent_path())) files.push_back(e.path().filename());
-        std::sort(files.begin(), files.end());
-        return files;
+    std::unique_ptr<FileRegistry> Make() const { return std::make_unique<FileRegistry>(cu(), lm(), Autostart()); }
+    // The names in the store's folder; just the store and its lock when nothing is left behind.
+    std::vector<std::string> Beside() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(cu().parent_path())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
     }
-    std::vector<fs::path> SetAside() const {
-        std::vector<fs::path> copies;
-        for (const auto& e : fs::directory_iterator(cuFile().parent_path()))
-            if (e.path().filename().string().rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0)
-                copies.push_back(e.path());
-        return copies;
-    }
+    const std::vector<std::string> kJustTheStore{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"};
 
     TempDir dir;
-    std::unique_ptr<FileRegistry> backend = MakeBackend();
-    modRegistry registry{*backend};
+    std::unique_ptr<FileRegistry> backend = Make();
+    modRegistry registry{*backend, ','};
 };
 
-TEST_F(FileRegistryTest, WritesAPrivateFileInTheEditorsFormatKeepingNameSpelling) {
+TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
+    registry.SaveUserString(kKey, "AC On", "1");  // no key: nothing is written, nothing created
+    EXPECT_FALSE(fs::exists(cu().parent_path()));
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     // What a killed writer left behind is never read, and the next write clears it.
-    WriteFile(cuFile().parent_path() / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd",
-              "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"Stray\"=\"1\"\n");
-    EXPECT_TRUE(registry.GetUserString(kKey, "Stray").IsEmpty());
-    registry.SaveUserString(kKey, "AC On", "1");
-    registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "Ac On", "0");
-    EXPECT_EQ(ReadFile(cuFile()),
-              "REGEDIT4\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
-              "\"AC On\"=\"0\"\n\n");
-    EXPECT_EQ(ModeOf(cuFile()), 0600u);
-    EXPECT_EQ(ModeOf(cuFile().parent_path()), 0700u);
-    EXPECT_EQ(ModeOf(cuFile().parent_path().parent_path()), 0700u);
-    EXPECT_EQ(FilesBeside(), kJustTheStore);
+    WriteFile(cu().parent_path() / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd",
+              "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"S\"=\"1\"\n");
+    EXPECT_TRUE(registry.GetUserString(kKey, "S").IsEmpty());
+    auto other = Make();  // another process, whose write ours must not undo
+    modRegistry(*other).SaveUserString(kKey, "Other", "1");
+    const std::pair<const char*, RegistryValue> values[] = {{"AC On", "1"}, {"N", -7}, {"X", 1234.5f}, {"Flag", true}};
+    for (const auto& [name, value] : values) registry.SaveUserString(kKey, name, value);
+    registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "ac on", "");
+    registry.SaveUserString(kKey, "D", -2.5, reg::REG_DWORD);
+    registry.SaveUserString(kKey, "Bin", "x", 3);  // not a type the program writes: nothing stored
+    EXPECT_EQ(ReadFile(cu()),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n\"AC On\"=\"\"\n"
+              "\"D\"=dword:fffffffe\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n\"X\"=\"1234,5\"\n\n");
+    EXPECT_EQ(registry.GetUserString(kKey, "x"), D::Text("1234,5"));
+    EXPECT_EQ(registry.GetUserString(kKey, "D"), D::Integer(-2));
+    const fs::path folder = cu().parent_path();
+    EXPECT_EQ((std::vector{ModeOf(cu()), ModeOf(folder), ModeOf(folder.parent_path())}),
+              (std::vector{0600u, 0700u, 0700u}));
+    EXPECT_EQ(Beside(), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
 }
 
-TEST_F(FileRegistryTest, AMissingKeyReadsEmptyAndWritesCreateNothing) {
-    registry.SaveUserString(kKey, "AC On", "1");
-    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
-    EXPECT_FALSE(fs::exists(cuFile()));
-    EXPECT_FALSE(fs::exists(cuFile().parent_path()));
-}
-
-TEST_F(FileRegistryTest, AKeyDeletedByAnotherProcessStaysDeleted) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "Low Warning Time", "10");
+// Values as another program could have stored them, read into a datum that held "kept".
+TEST_F(FileRegistryTest, ForeignValuesReadByTypeAndADeletedKeyStaysDeleted) {
+    WriteFile(cu(), "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey +
+                        "]\n\"Count\"=dword:00000019\n\"NoNul\"=hex(1):31,30\n"
+                        "\"Blob\"=hex:01\n\"Long\"=hex(4):01,00,00,00,09,09\n");
+    const D kept = D::Text("kept");
+    const std::tuple<const char*, reg::Status, D> cases[] = {{"Count", reg::ERROR_SUCCESS, D::Integer(25)},
+                                                             {"NoNul", reg::ERROR_SUCCESS, D::Text("10")},
+                                                             {"Blob", -1, kept},
+                                                             {"Long", reg::ERROR_MORE_DATA, kept},
+                                                             {"Absent", reg::ERROR_FILE_NOT_FOUND, kept}};
     reg::KeyHandle key = 0;
     ASSERT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, kKey, 0x3F, &key), reg::ERROR_SUCCESS);
-
-    auto doc = HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER").document;
-    doc.DeleteKey(kKey);
-    WriteFile(cuFile(), doc.Format());
-    const std::string before = ReadFile(cuFile());
-
-    EXPECT_EQ(registry.SetRegistryValue(key, "Low Warning Time", reg::REG_SZ, RegistryValue(5)),
-              reg::ERROR_KEY_DELETED);
-    RegistryDatum datum;
-    EXPECT_EQ(registry.QueryRegistryValue(key, "Low Warning Time", datum), reg::ERROR_KEY_DELETED);
+    for (const auto& [name, status, datum] : cases) {
+        D read = kept;
+        EXPECT_EQ(registry.QueryRegistryValue(key, name, read), status) << name;
+        EXPECT_EQ(read, datum) << name;
+    }
+    WriteFile(cu(), "REGEDIT4\n");  // another process deletes the key
+    EXPECT_EQ(registry.SetRegistryValue(key, "Count", reg::REG_SZ, "5"), reg::ERROR_KEY_DELETED);
+    EXPECT_EQ(ReadFile(cu()), "REGEDIT4\n");
     backend->CloseKey(key);
-    registry.SaveUserString(kKey, "Low Warning Time", "7");
-    EXPECT_EQ(ReadFile(cuFile()), before);
-}
-
-// Written in place with its size and modification time kept, a file differs only in its
-// change time, and not even in that when written within the clock tick of the last read.
-TEST_F(FileRegistryTest, AChangeInPlaceKeepingSizeAndMtimeIsSeenAtTheNextRead) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    for (const bool aged : {false, true}) {
-        registry.SaveUserString(kKey, "AC On", "1");
-        if (aged) std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a file a read may keep
-        ASSERT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
-        struct stat before {};
-        ASSERT_EQ(::stat(cuFile().c_str(), &before), 0);
-        std::string text = ReadFile(cuFile());
-        text[text.find("=\"1\"") + 2] = '2';
-        std::ofstream(cuFile(), std::ios::binary) << text;  // truncated and rewritten, as some editors do
-        const timespec times[2] = {before.st_atim, before.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, cuFile().c_str(), times, 0), 0);
-        EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("2")) << (aged ? "aged" : "fresh");
-    }
-}
-
-TEST_F(FileRegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    constexpr int kEach = 60;
-    std::vector<pid_t> writers;
-    for (const char* prefix : {"A", "B"}) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            auto own = MakeBackend();  // each process with its own store, as two programs would
-            modRegistry mine(*own);
-            for (int i = 0; i < kEach; ++i) mine.SaveUserString(kKey, prefix + std::to_string(i), i);
-            ::_exit(0);
-        }
-        writers.push_back(pid);
-    }
-    for (pid_t pid : writers) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    for (const char* prefix : {"A", "B"})
-        for (int i = 0; i < kEach; ++i)
-            EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)), RegistryDatum::Text(std::to_string(i)))
-                << prefix << i;
 }
 
 TEST_F(FileRegistryTest, AWriterKilledAtAnyPointLeavesAWholeFile) {
-    const std::string payload(3000, 'p');
     std::mt19937 random(20261206);  // fixed, so a failing point can be found again
-    std::uniform_int_distribution<int> pause(0, 40000);
     for (int round = 0; round < 16; ++round) {
-        fs::remove(cuFile());
+        fs::remove(cu());
         registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-        const int delayUs = pause(random);
-        const std::string prefix = "R" + std::to_string(round) + "V";
         int started[2];
         ASSERT_EQ(::pipe(started), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
-            auto own = MakeBackend();
-            modRegistry mine(*own);
+            auto own = Make();
             for (int i = 0;; ++i) {
-                mine.SaveUserString(kKey, prefix + std::to_string(i), payload + std::to_string(i));
+                modRegistry(*own).SaveUserString(kKey, "V" + std::to_string(i), std::string(3000, 'p'));
                 if (i == 0 && ::write(started[1], "!", 1) != 1) ::_exit(1);
             }
         }
         char signal = 0;
         ASSERT_EQ(::read(started[0], &signal, 1), 1);
-        ::close(started[0]);
-        ::close(started[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
-
-        const auto parsed = HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER");
-        ASSERT_TRUE(parsed.wellFormed) << "killed after " << delayUs << " us";
-        // Whatever was renamed into place is complete: R..V0 to R..Vn with no gap.
-        const auto names = parsed.document.ValueNames(kKey);
-        const auto count =
-            std::count_if(names.begin(), names.end(), [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
-        EXPECT_GT(count, 0);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(registry.GetUserString(kKey, prefix + std::to_string(i)),
-                      RegistryDatum::Text(payload + std::to_string(i)))
-                << "killed after " << delayUs << " us";
-        // The next writer clears any temporary file the killed one left behind.
+        ::close(started[0]), ::close(started[1]);
+        const auto parsed = HiveDocument::Parse(ReadFile(cu()), "HKEY_CURRENT_USER");
+        EXPECT_TRUE(parsed.wellFormed && parsed.document.FindValue(kKey, "V0")) << "round " << round;
         registry.SaveUserString(kKey, "After", round);
-        EXPECT_EQ(FilesBeside(), kJustTheStore);
-        EXPECT_EQ(registry.GetUserString(kKey, "After"), RegistryDatum::Text(std::to_string(round)));
+        EXPECT_EQ(Beside(), kJustTheStore);
     }
 }
 
-struct Damage {
-    const char* label;
-    std::string content;
-    bool readable;  // holds "Low Warning Percent"="15", which must survive
-};
+// A file that cannot be parsed is read as far as it goes; one too large to be a hive is not
+// read at all. Either is kept aside as it was before it is first rewritten.
+TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
+    const std::string cutShort = "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"AC On\"=\"1\"\n\"AC Off\"=\"1";
+    for (const std::string& damaged : {cutShort, std::string(10 << 20, 'x')}) {
+        fs::remove_all(cu().parent_path());
+        WriteFile(cu(), damaged);
+        const D acOn = registry.GetUserString(kKey, "AC On");
+        EXPECT_EQ(acOn, damaged == cutShort ? D::Text("1") : D());
+        registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
+        registry.SaveUserString(kKey, "Low Warning Percent", "15");
+        registry.SaveUserString(kKey, "AC Off", "0");
+        const auto names = Beside();
+        ASSERT_EQ(names.size(), 3u);
+        EXPECT_EQ(names[1].rfind("HKEY_CURRENT_USER.reg.corrupt-", 0), 0u);
+        EXPECT_TRUE(ReadFile(cu().parent_path() / names[1]) == damaged);
+        EXPECT_EQ(registry.GetUserString(kKey, "AC On"), acOn);
+        EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), D::Text("15"));
+    }
+}
 
-void PrintTo(const Damage& d, std::ostream* os) { *os << d.label; }
-
-class CorruptFile : public FileRegistryTest, public testing::WithParamInterface<Damage> {};
-
-TEST_P(CorruptFile, IsKeptAsideAndWhatCouldBeReadGoesOn) {
-    const Damage& c = GetParam();
-    const RegistryDatum fifteen = c.readable ? RegistryDatum::Text("15") : RegistryDatum();
-    WriteFile(cuFile(), c.content);
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), fifteen);
-
+TEST_F(FileRegistryTest, AHungHolderOfTheLockDropsTheWriteInsteadOfFreezingIt) {
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "AC On", "1");
-    registry.SaveUserString(kKey, "AC Off", "1");
-
-    const auto copies = SetAside();
-    ASSERT_EQ(copies.size(), 1u);
-    EXPECT_TRUE(ReadFile(copies.front()) == c.content);
-    if (c.readable) {
-        EXPECT_EQ(ModeOf(copies.front()), 0600u);  // a copy; the huge one is moved aside as it was
-    }
-    EXPECT_TRUE(HiveDocument::Parse(ReadFile(cuFile()), "HKEY_CURRENT_USER").wellFormed);
-    EXPECT_LT(fs::file_size(cuFile()), 1000u);
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), fifteen);
-    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
+    // Another open file description's lock blocks this process's writer as another process's would.
+    const int holder = ::open((cu().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    registry.SaveUserString(kKey, "Low Warning Percent", "20");
+    EXPECT_TRUE(registry.GetUserString(kKey, "Low Warning Percent").IsEmpty());
+    ::close(holder);
+    registry.SaveUserString(kKey, "Low Warning Percent", "20");
+    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), D::Text("20"));
 }
 
-const std::string kReadable =
-    "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n\"Low Warning Percent\"=\"15\"\n";
-
-std::string TenMegabytesOfNoise() {
-    std::string noise(10 << 20, '\0');
-    std::mt19937 random(7);
-    for (char& c : noise) c = static_cast<char>(random());
-    return noise;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, CorruptFile,
-    testing::Values(Damage{"cutShort", "REGEDIT4\n\n" + kReadable + "\"Low Warning Time\"=\"1", true},
-                    Damage{"binary",
-                           std::string("\x7F"
-                                       "ELF\x02\x01\x01\n") +
-                               kReadable + std::string("\0\xff\xfe garbage", 12),
-                           true},
-                    Damage{"otherHeader", "Windows Registry Editor Version 5.00\n\n" + kReadable, true},
-                    Damage{"tenMegabytesOfNoise", TenMegabytesOfNoise(), false}),
-    [](const testing::TestParamInfo<Damage>& tested) { return tested.param.label; });
-
-// Files the reader takes, as large as it reads (1 MiB), built to cost as much as they can:
-// each must load in memory and time that grow with its size, not faster, and a write must
-// leave a file that reads back. The limits below are ten times what a load needs; a load
-// that outgrows them aborts the child, as start-up would with bad_alloc.
-struct Costly {
-    const char* label;
-    std::string (*body)();  // what follows kReadable
-    bool writable;          // whether a write can be stored at all
-};
-
-void PrintTo(const Costly& c, std::ostream* os) { *os << c.label; }
-
-// Lines made by line(i) for i = 0, 1, ... while they fit in about 1 MiB with kReadable.
-template <typename Line>
-std::string Fill(Line line) {
-    std::string text;
-    for (int i = 0;; ++i) {
-        std::string next = line(i);
-        if (text.size() + next.size() > (1 << 20) - (64 << 10)) return text;
-        text += next;
-    }
-}
-
-class CostlyFile : public FileRegistryTest, public testing::WithParamInterface<Costly> {};
-
-TEST_P(CostlyFile, LoadsInBoundedMemoryAndStaysReadableAfterAWrite) {
-    WriteFile(cuFile(), "REGEDIT4\n\n" + kReadable + GetParam().body());
-    const int outcome = InChild([&] {
-        ::alarm(120);
-#ifndef VOLTARA_ASAN  // AddressSanitizer reserves terabytes of address space
-        const rlimit memory{std::size_t(1) << 30, std::size_t(1) << 30};  // address space, not resident memory
-        if (::setrlimit(RLIMIT_AS, &memory) != 0) return 90;
-#endif
-        if (registry.GetUserString(kKey, "Low Warning Percent") != RegistryDatum::Text("15")) return 1;
-        registry.SaveUserString(kKey, "AC On", "1");
-        if (registry.GetUserString(kKey, "Low Warning Percent") != RegistryDatum::Text("15")) return 2;
-        return registry.GetUserString(kKey, "AC On") ==
-                       (GetParam().writable ? RegistryDatum::Text("1") : RegistryDatum())
-                   ? 0
-                   : 3;
-    });
-    EXPECT_EQ(outcome, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, CostlyFile,
-    testing::Values(
-        Costly{"onePathOfManyShortSegments",
-               [] { return "[HKEY_CURRENT_USER\\a" + Fill([](int) { return std::string("\\a"); }) + "]\n"; }, true},
-        Costly{"manyPathsOfTheGreatestDepth",
-               [] {
-                   return Fill([](int i) {
-                       std::string line = "[HKEY_CURRENT_USER\\" + std::to_string(i);
-                       for (int level = 1; level < 512; ++level) line += "\\a";
-                       return line + "]\n";
-                   });
-               },
-               true},
-        Costly{"manyKeysAndValues",
-               [] {
-                   return Fill([](int i) {
-                       return "[HKEY_CURRENT_USER\\" + std::to_string(i) + "]\n\"v" + std::to_string(i) + "\"=\"\"\n";
-                   });
-               },
-               true},
-        Costly{"oneLongLine", [] { return "\"Long\"=\"" + std::string((1 << 20) - (64 << 10), 'x') + "\"\n"; }, true},
-        Costly{"valuesThatGrowWhenWritten",
-               [] { return Fill([](int i) { return "\"" + std::to_string(i) + "\"=dword:1\n"; }); }, false}),
-    [](const testing::TestParamInfo<Costly>& tested) { return tested.param.label; });
-
-// Something that is not a file stands where the file should be. Reading it must neither
-// block (a FIFO without a writer) nor run on for ever (a device), and nothing replaces it.
-enum class NotAFile { Folder, Fifo, LinkToEndlessDevice };
-
-class InTheFilesPlace : public FileRegistryTest, public testing::WithParamInterface<NotAFile> {};
-
-TEST_P(InTheFilesPlace, SomethingElseIsReadAsEmptyAndNeverReplaced) {
-    fs::create_directories(cuFile().parent_path());
-    switch (GetParam()) {
-        case NotAFile::Folder: fs::create_directory(cuFile()); break;
-        case NotAFile::Fifo: ASSERT_EQ(::mkfifo(cuFile().c_str(), 0600), 0); break;
-        case NotAFile::LinkToEndlessDevice: fs::create_symlink("/dev/zero", cuFile()); break;
-    }
-    const auto kind = fs::symlink_status(cuFile()).type();
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "AC On", "1");
-    EXPECT_EQ(fs::symlink_status(cuFile()).type(), kind);
-    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
-    EXPECT_EQ(backend->OpenHandles(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, InTheFilesPlace,
-                         testing::Values(NotAFile::Folder, NotAFile::Fifo, NotAFile::LinkToEndlessDevice));
-
-TEST_F(FileRegistryTest, LinksInTheStoresPlaceAreReplacedNeverWrittenThrough) {
-    // Someone else's files, which a link in the store's place points at: the hive file
-    // at a settings file, the lock file at a file that does not exist yet.
-    const fs::path theirs = dir.path() / "other" / "settings.reg";
-    const fs::path notYet = dir.path() / "other" / "created-by-a-lock";
-    const std::string theirContent =
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"Low Warning Percent\"=\"15\"\n\n";
-    WriteFile(theirs, theirContent);
-    fs::permissions(theirs, fs::perms(0644));
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
-    }
-    fs::create_directories(cuFile().parent_path());
-    fs::create_symlink(theirs, cuFile());
-    fs::create_symlink(notYet, cuFile().string() + ".lock");
-
-    // Read through the link, as a settings file kept elsewhere would be...
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
-    // ...but a write puts a private file of our own in the link's place.
-    registry.SaveUserString(kKey, "AC On", "1");
-    EXPECT_EQ(ReadFile(theirs), theirContent);
-    EXPECT_FALSE(fs::exists(notYet));
-    EXPECT_EQ(fs::symlink_status(cuFile()).type(), fs::file_type::regular);
-    EXPECT_EQ(fs::symlink_status(cuFile().string() + ".lock").type(), fs::file_type::regular);
-    EXPECT_EQ(ModeOf(cuFile()), 0600u);
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
-    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), RegistryDatum::Text("1"));
-}
-
-TEST_F(FileRegistryTest, AReadOnlyFolderKeepsItsSettingsAndRefusesWritesQuietly) {
+// Where a folder refuses writes its settings stay as they were, and the machine's keys open
+// for reading only; the Run entry is the user's own, in the user's autostart folder.
+TEST_F(FileRegistryTest, ReadOnlyFoldersKeepTheirSettings) {
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "Low Warning Percent", "15");
-    const std::string before = ReadFile(cuFile());
-    ReadOnlyFolder readOnly(cuFile().parent_path());
-    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
-
-    reg::KeyHandle key = 0;
-    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, kKey, 0x3F, &key), reg::ERROR_SUCCESS);
-    EXPECT_NE(registry.SetRegistryValue(key, "AC On", reg::REG_SZ, RegistryValue("1")), reg::ERROR_SUCCESS);
-    backend->CloseKey(key);
+    registry.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
+    const std::string before = ReadFile(cu());
+    ReadOnlyFolder readOnly(cu().parent_path()), machineReadOnly(lm().parent_path());
+    if (!readOnly.Active() || !machineReadOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
     registry.SaveUserString(kKey, "Low Warning Percent", "20");
     registry.CreateRegistryKey(regkeys::Window, reg::Hive::CurrentUser);
-
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
-    EXPECT_TRUE(registry.GetUserString(kKey, "AC On").IsEmpty());
-    EXPECT_EQ(backend->OpenKeyEx(reg::Hive::CurrentUser, regkeys::Window, 0x3F, &key), reg::ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(ReadFile(cuFile()), before);
-    EXPECT_EQ(FilesBeside(), kJustTheStore);
-    EXPECT_EQ(backend->OpenHandles(), 0);
-}
-
-TEST_F(FileRegistryTest, AHungHolderOfTheLockFailsTheWriteInsteadOfFreezingIt) {
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "Low Warning Percent", "15");
-    // A lock of another open file description blocks this process's writer as another
-    // process's would; it is never let go while the write runs.
-    const int holder = ::open((cuFile().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const int outcome = InChild([&] {
-        ::alarm(60);  // a writer that waits for ever is killed here
-        registry.SaveUserString(kKey, "Low Warning Percent", "20");
-        return registry.GetUserString(kKey, "Low Warning Percent") == RegistryDatum::Text("15") ? 0 : 1;
-    });
-    ::close(holder);
-    EXPECT_EQ(outcome, 0);
-    registry.SaveUserString(kKey, "Low Warning Percent", "20");
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("20"));
-}
-
-// Two ways a write runs out of room: a small file system that is full (where this
-// process may mount one), and a file size limit, which fails a write the same way
-// (EFBIG instead of ENOSPC) and needs no privilege.
-enum class NoRoom { FullFileSystem, FileSizeLimit };
-
-class DiskFull : public FileRegistryTest, public testing::WithParamInterface<NoRoom> {};
-
-TEST_P(DiskFull, AWriteWithoutRoomLeavesTheOldFileWholeAndWorksOnceThereIsRoom) {
-    const std::string big(8000, 'b');
-    std::unique_ptr<SmallFileSystem> small;
-    if (GetParam() == NoRoom::FullFileSystem) {
-        small = std::make_unique<SmallFileSystem>(cuFile().parent_path(), "16k");
-        if (!small->Active()) GTEST_SKIP() << "cannot mount a file system here";
-    }
-    registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    registry.SaveUserString(kKey, "Low Warning Percent", "15");
-    const std::string before = ReadFile(cuFile());
-
-    if (GetParam() == NoRoom::FullFileSystem) {
-        ASSERT_TRUE(small->FillUp());
-        registry.SaveUserString(kKey, "Big", big);
-    } else {
-        const int failed = InChild([&] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{before.size() + 100, RLIM_INFINITY};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 90;
-            auto own = MakeBackend();
-            modRegistry mine(*own);
-            mine.SaveUserString(kKey, "Big", big);
-            return mine.GetUserString(kKey, "Low Warning Percent") == RegistryDatum::Text("15") ? 0 : 1;
-        });
-        ASSERT_EQ(failed, 0);
-    }
-    EXPECT_EQ(ReadFile(cuFile()), before);
-    EXPECT_TRUE(registry.GetUserString(kKey, "Big").IsEmpty());
-    auto files = FilesBeside();
-    std::erase(files, "filler");
-    EXPECT_EQ(files, kJustTheStore);
-
-    if (small) fs::remove(cuFile().parent_path() / "filler");
-    registry.SaveUserString(kKey, "Big", big);
-    EXPECT_EQ(registry.GetUserString(kKey, "Big"), RegistryDatum::Text(big));
-    EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), RegistryDatum::Text("15"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, DiskFull, testing::Values(NoRoom::FullFileSystem, NoRoom::FileSizeLimit));
-
-// Run as an ordinary user where the tests run as root.
-TEST_F(FileRegistryTest, MachineKeysNeedWriteAccessToOpenFullyButTheRunEntryIsTheUsersOwn) {
-    modRegistry& r = registry;
-    r.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
-    r.SaveMachineString("SOFTWARE\\Vendor", "Shared", "yes");
-    ASSERT_EQ(r.GetMachineString("SOFTWARE\\Vendor", "Shared"), RegistryDatum::Text("yes"));
-    WriteFile(machineAutostart() / "voltara.desktop", AutostartRunKey::DesktopEntryFor("/usr/bin/voltara"));
-
-    // Let an unprivileged user see, but not change, the machine's places; the user's are theirs.
-    fs::permissions(dir.path(), fs::perms(0755));
-    fs::permissions(dir.path() / "xdg", fs::perms(0555));
-    fs::permissions(lmFile().parent_path(), fs::perms(0555));
-    fs::permissions(lmFile(), fs::perms(0644));
-    fs::create_directories(autostart().parent_path());
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(autostart().parent_path().c_str(), 65534, 65534), 0);
-    }
-    const int failed = InChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 90;
-        auto own = MakeBackend();
-        modRegistry mine(*own);
-        reg::KeyHandle key = 0;
-        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key) != reg::ERROR_ACCESS_DENIED)
-            return 1;
-        if (key != 0) return 2;
-        if (!mine.GetMachineString("SOFTWARE\\Vendor", "Shared").IsEmpty()) return 3;
-        if (mine.GetMachineString(regkeys::Run, "Voltara") != RegistryDatum::Text("/usr/bin/voltara")) return 4;
-        mine.SaveMachineString(regkeys::Run, "Voltara", "");
-        if (mine.GetMachineString(regkeys::Run, "Voltara") != RegistryDatum::Text("")) return 5;
-        // Reading alone (KEY_READ) is allowed.
-        if (own->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x20019, &key) != reg::ERROR_SUCCESS) return 6;
-        RegistryDatum datum;
-        if (mine.QueryRegistryValue(key, "Shared", datum) != reg::ERROR_SUCCESS) return 7;
-        if (datum != RegistryDatum::Text("yes")) return 8;
-        if (mine.SetRegistryValue(key, "Shared", reg::REG_SZ, RegistryValue("")) != reg::ERROR_ACCESS_DENIED) return 9;
-        own->CloseKey(key);
-        return 0;
-    });
-    fs::permissions(dir.path() / "xdg", fs::perms(0755));
-    fs::permissions(lmFile().parent_path(), fs::perms(0700));
-    EXPECT_EQ(failed, 0);
-    EXPECT_EQ(ReadFile(machineAutostart() / "voltara.desktop"), AutostartRunKey::DesktopEntryFor("/usr/bin/voltara"));
-}
-
-TEST_F(FileRegistryTest, RunKeyOpensOnlyWhereTheAutostartFolderCanBeMade) {
+    registry.SaveMachineString(regkeys::Run, "Voltara", "/usr/bin/voltara");
+    EXPECT_TRUE(ReadFile(cu()) == before && Beside() == kJustTheStore);
     reg::KeyHandle key = 0;
-    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_SUCCESS);
+    EXPECT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key), reg::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x20019, &key), reg::ERROR_SUCCESS);
+    EXPECT_EQ(registry.SetRegistryValue(key, "Shared", reg::REG_SZ, "no"), reg::ERROR_ACCESS_DENIED);
     backend->CloseKey(key);
-    EXPECT_FALSE(fs::exists(autostart()));  // opening alone makes no folder
-
-    // A file in the way: even root cannot make the folder.
-    WriteFile(dir.path() / "blocked", "");
-    FileRegistry blocked(cuFile(), lmFile(), AutostartRunKey(dir.path() / "blocked" / "autostart", {}));
-    key = 0;
-    EXPECT_EQ(blocked.OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &key), reg::ERROR_ACCESS_DENIED);
-    EXPECT_EQ(key, 0u);
+    EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text("/usr/bin/voltara"));
 }
 
-TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
-    struct Case {
-        std::map<std::string, std::string> env;
-        const char* cu;
-        const char* lm;
-        const char* autostart;
-        std::vector<fs::path> machineAutostart;
-    };
-    const Case cases[] = {
-        {{{"HOME", "/home/ann"}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
-         "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/home/ann/.config/autostart",
-         {"/etc/xdg/autostart"}},
-        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg"}},
-         "/cfg/voltara/HKEY_CURRENT_USER.reg",
-         "/opt/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/cfg/autostart",
-         {"/opt/xdg/autostart", "/etc/xdg/autostart"}},
-        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site"}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
-         "/site/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/home/ann/.config/autostart",
-         {"/site/autostart"}},
-        {{{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", ""}},
-         "/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
-         "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-         "/home/ann/.config/autostart",
-         {"/etc/xdg/autostart"}},
-    };
+// The machine-wide folders are read-only, as to an ordinary user: the user's own entry takes
+// the tick, and overrides theirs without editing them.
+TEST_F(FileRegistryTest, TheUsersAutostartEntryOverridesTheMachineWideOnes) {
+    const std::string live = "[Desktop Entry]\nExec=/usr/bin/voltara\n";
+    const std::string hidden = "[Desktop Entry]\nType=Application\nName=Voltara\nHidden=true\n";
+    const struct {
+        std::map<std::string, std::string> machineEntries;
+        bool ticked;
+        std::vector<std::string> userEntries;  // after ticking and unticking
+    } cases[] = {{{}, false, {"voltara.desktop"}},
+                 {{{"site/voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, false, {"voltara.desktop"}},
+                 // An earlier version's name: a second entry to the session, hidden for the user too.
+                 {{{"xdg/Voltara.desktop", live}}, true, {"Voltara.desktop", "voltara.desktop"}},
+                 {{{"xdg/Voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, true, {"voltara.desktop"}}};
     for (const auto& c : cases) {
-        const auto paths = FileRegistryPathsFromEnvironment([&](const char* name) -> std::optional<std::string> {
-            auto it = c.env.find(name);
-            return it == c.env.end() ? std::nullopt : std::optional<std::string>(it->second);
-        });
-        EXPECT_EQ(paths.currentUserFile, c.cu);
-        EXPECT_EQ(paths.localMachineFile, c.lm);
-        EXPECT_EQ(paths.userAutostartFolder, c.autostart);
-        EXPECT_EQ(paths.systemAutostartFolders, c.machineAutostart);
+        fs::remove_all(dir.path());
+        for (const auto& [file, content] : c.machineEntries) WriteFile(dir.path() / "etc" / file, content);
+        fs::create_directories(dir.path() / "etc");
+        ReadOnlyFolder readOnly(dir.path() / "etc");
+        if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
+        EXPECT_EQ(!EqualsEmptyText(registry.GetMachineString(regkeys::Run, "Voltara")), c.ticked);
+        registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
+        EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text("/opt/Volt App/voltara"));
+        EXPECT_EQ(ReadFile(Autostart().UserFolder() / "voltara.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
+        registry.SaveMachineString(regkeys::Run, "Voltara", "");
+        std::vector<std::string> entries;
+        for (const auto& e : fs::directory_iterator(Autostart().UserFolder())) {
+            entries.push_back(e.path().filename());
+            EXPECT_EQ(ReadFile(e.path()), hidden) << e.path();
+        }
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, c.userEntries);
+        EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text(""));
     }
+    // Other Run values live in the machine's hive; only a plain text fits the entry.
+    registry.SaveMachineString("software\\microsoft\\windows\\currentversion\\run", "Other", "x");
+    EXPECT_NE(
+        ReadFile(lm()).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"Other\"=\"x\""),
+        std::string::npos);
+    registry.SaveMachineString(regkeys::Run, "Voltara", 1, reg::REG_DWORD);
+    EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text(""));
+}
+
+TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOthersEntries) {
+    const std::pair<const char*, const char*> programs[] = {{"/opt/a\"b\\c", "\"/opt/a\\\\\"b\\\\\\\\c\""},
+                                                            {"/opt/$x`/v\n", "\"/opt/\\\\$x\\\\`/v\\n\""},
+                                                            {"/opt/100%/v", "/opt/100%%/v"}};
+    for (const auto& [program, exec] : programs) {
+        EXPECT_EQ(AutostartRunKey::ExecFor(program), exec);
+        EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(AutostartRunKey::DesktopEntryFor(program)), program);
+    }
+    const std::pair<const char*, const char*> entries[] = {
+        {"[Desktop Entry]\nExec = /usr/bin/voltara --tray\n", "/usr/bin/voltara --tray"},
+        {"# note\n[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""},
+        {"Exec=outside\n[Desktop Entry]\nExec=voltara\n[Desktop Action Quit]\nExec=killall voltara\n", "voltara"}};
+    for (const auto& [content, value] : entries) EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(content), value);
 }
 
 }  // namespace

@@ -1,124 +1,119 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// How stored texts and typed-in texts become numbers, and numbers become stored texts.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
 
+#include "NumberRules.h"
 #include "RegistryDatum.h"
 #include "modRegistry.h"
-#include "support/RegistryDatumPrinter.h"
 
 namespace {
 
-struct ConversionCase {
-    const char* label;
-    RegistryDatum datum;
-    std::string text;
-    std::int16_t small;
-    bool flag;
-    float position;
-    bool equalsZero;
-    bool equalsEmpty;
-};
+using D = RegistryDatum;
+constexpr double kMax = std::numeric_limits<double>::max();
 
-class Conversions : public testing::TestWithParam<ConversionCase> {};
-
-TEST_P(Conversions, GiveWhatEachReaderExpects) {
-    const auto& c = GetParam();
-    EXPECT_EQ(AsText(c.datum), c.text);
-    EXPECT_EQ(AsSmallInteger(c.datum), c.small);
-    EXPECT_EQ(AsFlag(c.datum), c.flag);
-    EXPECT_FLOAT_EQ(AsPosition(c.datum), c.position);
-    EXPECT_EQ(EqualsNumberZero(c.datum), c.equalsZero);
-    EXPECT_EQ(EqualsEmptyText(c.datum), c.equalsEmpty);
+// Garbage, and numbers out of the small-integer range, convert as if the value were missing.
+TEST(RegistryDatum, ConversionsGiveWhatEachReaderExpects) {
+    const struct {
+        const char* text;
+        std::int16_t small;
+        bool flag;
+        float position;
+    } cases[] = {{"", 0, 0, 0},     {"12px", 0, 0, 0},  {"1e300", 0, 1, 0},     {"32768", 0, 1, 32768},
+                 {"0,0", 0, 0, 0},  {" True", 0, 1, 0}, {" -3 ", -3, 1, -3},    {"1.5e3", 1500, 1, 1500},
+                 {"inf", 0, 0, 0},  {"fALSE", 0, 0, 0}, {"10.5", 10, 1, 10.5f}, {"32767.5", 0, 1, 32767.5f},
+                 {"10", 10, 1, 10}, {"1.2.3", 0, 0, 0}, {"11,5", 12, 1, 11.5f}, {"-32768", -32768, 1, -32768}};
+    for (const auto& c : cases) {
+        const D datum = D::Text(c.text);
+        EXPECT_EQ(AsSmallInteger(datum), c.small) << c.text;
+        EXPECT_EQ(AsFlag(datum), c.flag) << c.text;
+        EXPECT_EQ(AsPosition(datum), c.position) << c.text;
+        EXPECT_EQ(EqualsNumberZero(datum), c.position == 0 && c.text != std::string("1e300")) << c.text;
+        EXPECT_EQ(EqualsEmptyText(datum), !*c.text) << c.text;
+    }
+    for (const std::int32_t n : {0, -1, 70000}) {
+        EXPECT_EQ(AsText(D::Integer(n)), std::to_string(n));
+        EXPECT_EQ(AsSmallInteger(D::Integer(n)), n == 70000 ? 0 : n);
+        EXPECT_EQ(AsFlag(D::Integer(n)), n != 0);
+        EXPECT_EQ(AsPosition(D::Integer(n)), n);
+        EXPECT_EQ(EqualsNumberZero(D::Integer(n)), n == 0);
+        EXPECT_FALSE(EqualsEmptyText(D::Integer(n)));
+    }
+    EXPECT_TRUE(AsText(D()).empty() && !AsSmallInteger(D()) && !AsFlag(D()) && !AsPosition(D()));
+    EXPECT_TRUE(EqualsNumberZero(D()) && EqualsEmptyText(D()));
 }
 
-using D = RegistryDatum;
-// Garbage, and numbers out of the small-integer range, convert as if the value were missing.
-INSTANTIATE_TEST_SUITE_P(
-    Datum, Conversions,
-    testing::Values(ConversionCase{"empty", D(), "", 0, false, 0, true, true},
-                    ConversionCase{"emptyText", D::Text(""), "", 0, false, 0, true, true},
-                    ConversionCase{"ten", D::Text("10"), "10", 10, true, 10, false, false},
-                    ConversionCase{"zero", D::Text("0"), "0", 0, false, 0, true, false},
-                    ConversionCase{"zeroFraction", D::Text("0,0"), "0,0", 0, false, 0, true, false},
-                    ConversionCase{"negative", D::Text("-3"), "-3", -3, true, -3, false, false},
-                    ConversionCase{"blanksAround", D::Text(" 7 "), " 7 ", 7, true, 7, false, false},
-                    ConversionCase{"halfToEvenDown", D::Text("10.5"), "10.5", 10, true, 10.5f, false, false},
-                    ConversionCase{"halfToEvenUp", D::Text("11,5"), "11,5", 12, true, 11.5f, false, false},
-                    ConversionCase{"exponent", D::Text("1.5e3"), "1.5e3", 1500, true, 1500, false, false},
-                    ConversionCase{"trueWord", D::Text("True"), "True", 0, true, 0, true, false},
-                    ConversionCase{"falseAnyCase", D::Text("fALSE"), "fALSE", 0, false, 0, true, false},
-                    ConversionCase{"garbage", D::Text("abc"), "abc", 0, false, 0, true, false},
-                    ConversionCase{"trailingGarbage", D::Text("12px"), "12px", 0, false, 0, true, false},
-                    ConversionCase{"twoSeparators", D::Text("1.2.3"), "1.2.3", 0, false, 0, true, false},
-                    ConversionCase{"infinityWord", D::Text("inf"), "inf", 0, false, 0, true, false},
-                    ConversionCase{"aboveInt16", D::Text("32768"), "32768", 0, true, 32768, false, false},
-                    ConversionCase{"roundsAboveInt16", D::Text("32767.5"), "32767.5", 0, true, 32767.5f, false, false},
-                    ConversionCase{"lowestInt16", D::Text("-32768"), "-32768", -32768, true, -32768, false, false},
-                    ConversionCase{"beyondFloat", D::Text("1e300"), "1e300", 0, true, 0, false, false},
-                    ConversionCase{"integer", D::Integer(25), "25", 25, true, 25, false, false},
-                    ConversionCase{"integerZero", D::Integer(0), "0", 0, false, 0, true, false},
-                    ConversionCase{"integerNegative", D::Integer(-1), "-1", -1, true, -1, false, false},
-                    ConversionCase{"integerAboveInt16", D::Integer(70000), "70000", 0, true, 70000, false, false}),
-    [](const testing::TestParamInfo<ConversionCase>& tested) { return tested.param.label; });
-
-TEST(ParseStoredNumber, AcceptsOnlyTheStoredForms) {
-    struct Case {
-        const char* text;
-        std::optional<double> number;
-    };
-    const Case cases[] = {
+TEST(RegistryDatum, StoredNumbersAndRounding) {
+    const std::pair<const char*, std::optional<double>> stored[] = {
         {"5", 5},    {"+5", 5},    {".5", 0.5}, {"5.", 5},       {"-0,25", -0.25}, {"2E-2", 0.02},
         {"\t8 ", 8}, {"", {}},     {" ", {}},   {".", {}},       {"-", {}},        {"1e", {}},
-        {"1 2", {}}, {"0x10", {}}, {"nan", {}}, {"1,000.5", {}}, {"1e999", {}},    {"--1", {}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ParseStoredNumber(c.text), c.number) << '"' << c.text << '"';
+        {"1 2", {}}, {"0x10", {}}, {"nan", {}}, {"1,000.5", {}}, {"1e999", {}},    {"--1", {}}};
+    for (const auto& [text, number] : stored) EXPECT_EQ(ParseStoredNumber(text), number) << '"' << text << '"';
+    const std::pair<double, double> rounded[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {-0.5, 0},  {-1.5, -2},
+                                                 {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7, 7}};
+    for (const auto& [in, out] : rounded) EXPECT_EQ(RoundHalfEven(in), out) << in;
 }
 
-TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
-    const std::pair<double, double> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {-0.5, 0},  {-1.5, -2},
-                                               {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7, 7}};
-    for (const auto& [in, out] : cases) EXPECT_EQ(RoundHalfEven(in), out) << in;
+TEST(RegistryValue, TextAndDwordForms) {
+    const std::tuple<RegistryValue, char, const char*, std::int32_t> cases[] = {
+        {10, '.', "10", 10},  {0.1, '.', "0.1", 0},    {true, '.', "True", -1},  {"31,5", '.', "31,5", 32},
+        {-0.0, '.', "0", 0},  {0.1f, '.', "0.1", 0},   {-3.5f, '.', "-3.5", -4}, {"\"x\"", '.', "\"x\"", 0},
+        {-3L, ',', "-3", -3}, {12.5, ',', "12,5", 12}, {false, ',', "False", 0}, {1500.0f, '.', "1500", 1500}};
+    for (const auto& [value, separator, text, dword] : cases) {
+        EXPECT_EQ(value.TextForm(separator), text);
+        EXPECT_EQ(value.DwordForm(), dword) << text;
+    }
+    EXPECT_EQ(RegistryValue(1e20).TextForm('.'), "100000000000000000000");
+    EXPECT_EQ(RegistryValue(1e12).DwordForm(), INT32_MAX);
+    EXPECT_EQ(RegistryValue(-1e12).DwordForm(), INT32_MIN);
+    // Positions are floats: what is written in either notation reads back as the same float.
+    for (float f : {0.1f, 1234.567f, -98.25f, 3.0e-5f, 1.0e10f})
+        for (char separator : {'.', ','}) EXPECT_EQ(AsPosition(D::Text(RegistryValue(f).TextForm(separator))), f);
+    // A separator the readers do not take (Persian U+066B, U+00B7) must not be written.
+    for (const auto& [locale, separator] :
+         {std::pair<const char*, char>{",", ','}, {".", '.'}, {"\xd9\xab", '.'}, {"\xc2\xb7", '.'}, {"", '.'}})
+        EXPECT_EQ(StoredDecimalSeparator(locale), separator) << locale;
 }
 
-TEST(RegistryValue, TextForms) {
-    struct Case {
-        RegistryValue value;
-        char separator;
-        const char* text;
-    };
-    const Case cases[] = {
-        {RegistryValue("Hello \"x\""), '.', "Hello \"x\""},
-        {RegistryValue(10), '.', "10"},
-        {RegistryValue(-3L), ',', "-3"},
-        {RegistryValue(0.0), '.', "0"},
-        {RegistryValue(-0.0), '.', "0"},
-        {RegistryValue(1500.0f), '.', "1500"},
-        {RegistryValue(12.5), ',', "12,5"},
-        {RegistryValue(0.1f), '.', "0.1"},
-        {RegistryValue(0.1), '.', "0.1"},
-        {RegistryValue(1e20), '.', "100000000000000000000"},
-        {RegistryValue(true), '.', "True"},
-        {RegistryValue(false), ',', "False"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.value.TextForm(c.separator), c.text);
-}
-
-TEST(RegistryValue, TextFormReadsBackToTheSameNumber) {
-    for (float f : {0.1f, 1234.567f, -98.25f, 3.0e-5f, 1.0e10f}) {
-        for (char separator : {'.', ','}) {
-            const std::string text = RegistryValue(f).TextForm(separator);
-            EXPECT_EQ(AsPosition(RegistryDatum::Text(text)), f) << text;
-        }
+TEST(NumberRules, LeadingNumber) {
+    // Nothing that reads as a number; decimal starts, where blanks, tabs and line feeds count nowhere and a
+    // carriage return ends the number; exponents (E only, with digits after it); beyond the range of double
+    // the largest finite number, or zero for tiny ones; hexadecimal and octal.
+    std::vector<std::pair<std::string, double>> cases = {{std::string(400, '9'), kMax},
+                                                         {"&H" + std::string(300, 'F'), kMax},
+                                                         {"12345678901234567890", 12345678901234567890.0},
+                                                         {"1000e99999999999999999999", kMax}};
+    const std::pair<const char*, double> texts[] = {
+        {"", 0},   {"-0", 0}, {"abc", 0}, {"&X1", 0},   {"-&H10", 0},   {"1 e 2", 100},  {"1\t2\n3", 123},
+        {"-", 0},  {"07", 7}, {"+-1", 0}, {"- 3", -3},  {"-0.0e5", 0},  {"1e-2", 0.01},  {"0000.25", 0.25},
+        {".", 0},  {"5a", 5}, {"1,5", 1}, {"1\r2", 1},  {"-.5", -0.5},  {"2.5D1", 2.5},  {"-1e999", -kMax},
+        {"&", 0},  {"+7", 7}, {"1e+", 1}, {".5e1", 5},  {" 1 2 ", 12},  {"1E2.5", 100},  {"&HFFFF", 65535},
+        {"-.", 0}, {"5.", 5}, {"1ex", 1}, {"&H1G", 1},  {"1E+2", 100},  {"-12abc", -12}, {"98.9999", 98.9999},
+        {"$5", 0}, {"1e", 1}, {"&o8", 0}, {"&h1f", 31}, {"1e-999", 0},  {"1e999", kMax}, {"0.000001e-320", 0},
+        {"e5", 0}, {"&H", 0}, {"&17", 0}, {"&O17", 15}, {"1.2.3", 1.2}, {"& H 1 0", 16}};
+    cases.insert(cases.end(), std::begin(texts), std::end(texts));
+    for (const auto& [text, number] : cases) {
+        const double read = LeadingNumber(text);
+        EXPECT_EQ(read, number) << '"' << text << '"';
+        EXPECT_EQ(std::signbit(read), std::signbit(number)) << '"' << text << '"';
     }
 }
 
-TEST(RegistryValue, DwordFormsRoundHalfToEvenAndSaturate) {
-    const std::pair<RegistryValue, std::int32_t> cases[] = {
-        {RegistryValue(25), 25},   {RegistryValue(2.5), 2},           {RegistryValue(-3.5f), -4},
-        {RegistryValue(true), -1}, {RegistryValue(false), 0},         {RegistryValue("31,5"), 32},
-        {RegistryValue("abc"), 0}, {RegistryValue(1e12), 2147483647}, {RegistryValue(-1e12), -2147483647 - 1}};
-    for (const auto& [value, dword] : cases) EXPECT_EQ(value.DwordForm(), dword) << value.TextForm('.');
+TEST(NumberRules, NormalFormIsShortAndReadsBack) {
+    const std::pair<double, const char*> cases[] = {
+        {7, "7"},      {-0.0, "0"},         {1e15, "1E+15"},          {1.5e-7, "1.5E-07"},   {123456.789, "123456.789"},
+        {-7, "-7"},    {100, "100"},        {12.25, "12.25"},         {-2.5e20, "-2.5E+20"}, {0.5, ".5"},
+        {-0.5, "-.5"}, {0.00001, ".00001"}, {1e14, "100000000000000"}};
+    EXPECT_EQ(NormalForm(std::numeric_limits<double>::infinity()), "1.7976931348623157E+308");
+    EXPECT_EQ(NormalForm(std::numeric_limits<double>::quiet_NaN()), "0");
+    for (const auto& [number, text] : cases) EXPECT_EQ(NormalForm(number), text);
+    for (double n : {1.0 / 3, -2.0 / 3, 98.99999999999999, 1e-300, 5e-324, 1e300, -2.5e-6, kMax, -kMax})
+        EXPECT_EQ(LeadingNumber(NormalForm(n)), n) << NormalForm(n);
 }
 
 }  // namespace
