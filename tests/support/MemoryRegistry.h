@@ -20,11 +20,18 @@ public:
                              std::uint32_t* size) override;
     reg::Status SetValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                            std::uint32_t size) override;
-    reg::Status CloseKey(reg::KeyHandle key) override;
+    reg::Status CloseKey(reg::KeyHandle key) override {
+        return handles_.erase(key) ? reg::ERROR_SUCCESS : reg::ERROR_INVALID_HANDLE;
+    }
 
     // Direct access for arranging and checking, bypassing the API.
-    void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text);
-    void PutRaw(reg::Hive hive, const std::string& path, const std::string& name, Value value);
+    void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text) {
+        PutRaw(hive, path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
+    }
+    void PutRaw(reg::Hive hive, const std::string& path, const std::string& name, Value value) {
+        Doc(hive).CreateKey(path);
+        Doc(hive).SetValue(path, name, std::move(value));
+    }
     bool HasKey(reg::Hive hive, const std::string& path) const { return Doc(hive).HasKey(path); }
     void DeleteKey(reg::Hive hive, const std::string& path) { Doc(hive).DeleteKey(path); }
     // The stored text without its NUL; "<missing>" when absent or not REG_SZ.
@@ -34,10 +41,8 @@ public:
     int openHandles() const { return static_cast<int>(handles_.size()); }
 
 private:
-    HiveDocument& Doc(reg::Hive hive) { return hive == reg::Hive::CurrentUser ? user_ : machine_; }
-    const HiveDocument& Doc(reg::Hive hive) const { return hive == reg::Hive::CurrentUser ? user_ : machine_; }
-    HiveDocument user_{"HKEY_CURRENT_USER"};
-    HiveDocument machine_{"HKEY_LOCAL_MACHINE"};
+    HiveDocument& Doc(reg::Hive hive) const { return hives_[hive == reg::Hive::LocalMachine]; }
+    mutable HiveDocument hives_[2]{HiveDocument("HKEY_CURRENT_USER"), HiveDocument("HKEY_LOCAL_MACHINE")};
     std::map<reg::KeyHandle, std::pair<reg::Hive, std::string>> handles_;  // open handle -> key
     reg::KeyHandle next_ = 0x100;
 };

@@ -9,19 +9,15 @@
 class TempDir {
 public:
     TempDir() {
-        std::random_device rd;
         const auto base = std::filesystem::temp_directory_path();
-        while (!std::filesystem::create_directory(path_ = base / ("voltara-test-" + std::to_string(rd())))) {
+        for (std::random_device rd;
+             !std::filesystem::create_directory(path_ = base / ("voltara-test-" + std::to_string(rd())));) {
         }
     }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir() { std::filesystem::remove_all(path_, error_); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
+    std::error_code error_;
 };

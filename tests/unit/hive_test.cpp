@@ -15,27 +15,21 @@ Value Sz(const std::string& text) { return Value{1, {text.c_str(), text.c_str() 
 // Names match without regard to case and keep the spelling they were first given.
 TEST(HiveDocument, FormatsTheRegistryEditorsExportForm) {
     HiveDocument doc(kRoot);
-    ASSERT_TRUE(doc.CreateKey("Software\\Quillfen\\Voltara\\Window"));
-    ASSERT_TRUE(doc.CreateKey("SOFTWARE\\quillfen\\Voltara\\Setting"));
-    doc.SetValue("Software\\Quillfen\\Voltara\\Window", "X", Sz("old"));
+    const std::string w = "Software\\Quillfen\\Voltara\\Window";
+    ASSERT_TRUE(doc.CreateKey(w) && doc.CreateKey("SOFTWARE\\quillfen\\Voltara\\Setting"));
+    doc.SetValue(w, "X", Sz("old"));
     doc.SetValue("SOFTWARE\\QUILLFEN\\VOLTARA\\WINDOW", "x", Sz("C:\\a \"b\""));
     doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0, 0, 0}});
-    doc.SetValue("Software\\Quillfen\\Voltara\\Window", "Bin", Value{3, std::vector<std::uint8_t>(34, 0xab)});
-    EXPECT_FALSE(doc.SetValue("Software\\Quillfen\\Voltara\\Window", "Two\nLines", Sz("x")));
-    doc.SetValue("Software\\Quillfen\\Voltara\\Window", "Multi", Sz("a\nb"));
-    doc.SetValue("Software\\Quillfen\\Voltara\\Window", "", Value{11, {}});
+    doc.SetValue(w, "Bin", Value{3, std::vector<std::uint8_t>(34, 0xab)});
+    EXPECT_FALSE(doc.SetValue(w, "Two\nLines", Sz("x")));
+    doc.SetValue(w, "Multi", Sz("a\nb"));
+    doc.SetValue(w, "", Value{11, {}});
     const std::string row = "ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,";  // long lines continue as the editor's do
+    const std::string bin = "\"Bin\"=hex:" + row + row + "\\\n  " + row + "ab\n";
     EXPECT_EQ(doc.Format(),
-              "REGEDIT4\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Setting]\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Window]\n"
-              "@=hex(b):\n"
-              "\"Bin\"=hex:" +
-                  row + row + "\\\n  " + row +
-                  "ab\n"
-                  "\"Count\"=dword:0000001f\n"
-                  "\"Multi\"=hex(1):61,0a,62,00\n"
-                  "\"X\"=\"C:\\\\a \\\"b\\\"\"\n\n");
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Setting]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Window]\n@=hex(b):\n" +
+                  bin + "\"Count\"=dword:0000001f\n\"Multi\"=hex(1):61,0a,62,00\n\"X\"=\"C:\\\\a \\\"b\\\"\"\n\n");
 }
 
 // A deleted key takes its sub-keys, and no other key; a path the file cannot carry is refused.
@@ -59,32 +53,25 @@ TEST(HiveDocument, KeysAndTheirLimits) {
 // What a text gives for the value v of the key A, and whether anything of it was lost.
 TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
     const std::string a = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
-    const struct {
-        std::string text;
-        bool wellFormed;
-        std::optional<Value> v;
-    } cases[] = {{"REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true, Sz("1")},
-                 {"REGEDIT4\n[HKEY_CURRENT_USER\\A\\B]\n", true, {}},
-                 {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"2\"\n", true, Sz("2")},
-                 {a + "\"v\"=hex(7):61,\\\n  00,\\\n  00\n", true, Value{7, {0x61, 0, 0}}},
-                 {a + "\"v\"=DWORD:1F\n", true, Value{4, {0x1f, 0, 0, 0}}},
-                 {"[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n", false, Sz("1")},
-                 {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
-                 {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
-                 {a + "\"w\"=\"open\n\"v\"=\"1\"\n", false, Sz("1")},
-                 {a + "\"v\"=\"a\\nb\"\n", false, {}},
-                 {a + "\"v\"=hex:1,2g\n", false, {}},
-                 {a + "\"v\"=dword:123456789\n", false, {}},
-                 {"REGEDIT4\n[-HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A]\n", false, {}},
-                 {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
-                 {"REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
-                 {a + "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, Sz("1")}};
-    for (const auto& c : cases) {
-        const auto parsed = HiveDocument::Parse(c.text, kRoot);
-        EXPECT_EQ(parsed.wellFormed, c.wellFormed) << c.text;
-        EXPECT_TRUE(parsed.document.HasKey("a")) << c.text;
+    const std::tuple<std::string, bool, std::optional<Value>> cases[] = {
+        {"REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true, Sz("1")},
+        {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"2\"\n", true, Sz("2")},
+        {a + "\"v\"=hex(7):61,\\\n  00,\\\n  00\n", true, Value{7, {0x61, 0, 0}}},
+        {a + "\"v\"=DWORD:1F\n", true, Value{4, {0x1f, 0, 0, 0}}},
+        {"[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n", false, Sz("1")},
+        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
+        {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
+        {a + "\"w\"=\"open\n\"v\"=\"1\"\n", false, Sz("1")},
+        {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n", false, {}},
+        {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
+        {"REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
+        {a + "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, Sz("1")}};
+    for (const auto& [text, wellFormed, value] : cases) {
+        const auto parsed = HiveDocument::Parse(text, kRoot);
         const Value* v = parsed.document.FindValue("a", "V");
-        EXPECT_EQ(v ? std::optional<Value>(*v) : std::nullopt, c.v) << c.text;
+        EXPECT_EQ(std::tuple(parsed.wellFormed, parsed.document.HasKey("a"), v ? std::optional(*v) : std::nullopt),
+                  std::tuple(wellFormed, true, value))
+            << text;
     }
 }
 
