@@ -17,8 +17,6 @@ public:
     ~ReadOnlyFolder() {
         if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
     }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
     bool Active() const { return active_; }
 
 private:
