@@ -14,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double leading = LeadingNumber(std::string(reinterpret_cast<const char*>(data), size));
     FUZZ_CHECK(std::isfinite(leading) && LeadingNumber(NormalForm(leading)) == leading);
     double raw = 0;
-    if (size < sizeof raw) return 0;
-    std::memcpy(&raw, data, sizeof raw);
+    if (size >= sizeof raw) std::memcpy(&raw, data, sizeof raw);
     const double back = LeadingNumber(NormalForm(raw));
     FUZZ_CHECK(std::isfinite(back) && (back == raw || !std::isfinite(raw)));
     return 0;

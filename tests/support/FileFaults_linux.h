@@ -9,17 +9,16 @@
 // bind mount of the folder over itself. Active() is false where the process may not mount.
 class ReadOnlyFolder {
 public:
-    explicit ReadOnlyFolder(std::filesystem::path folder) : folder_(std::move(folder)) {
-        mounted_ = ::mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        active_ =
-            mounted_ && ::mount(nullptr, folder_.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    explicit ReadOnlyFolder(std::filesystem::path folder) : dir_(std::move(folder)) {
+        mounted_ = ::mount(dir_.c_str(), dir_.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        active_ = mounted_ && ::mount(nullptr, dir_.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
     ~ReadOnlyFolder() {
-        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+        if (mounted_) ::umount2(dir_.c_str(), MNT_DETACH);
     }
     bool Active() const { return active_; }
 
 private:
-    std::filesystem::path folder_;
+    std::filesystem::path dir_;
     bool mounted_ = false, active_ = false;
 };

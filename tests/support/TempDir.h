@@ -9,9 +9,8 @@
 class TempDir {
 public:
     TempDir() {
-        const auto base = std::filesystem::temp_directory_path();
-        for (std::random_device rd;
-             !std::filesystem::create_directory(path_ = base / ("voltara-test-" + std::to_string(rd())));) {
+        for (std::random_device rd; !std::filesystem::create_directory(
+                 path_ = std::filesystem::temp_directory_path() / ("voltara-test-" + std::to_string(rd())));) {
         }
     }
     ~TempDir() { std::filesystem::remove_all(path_, error_); }

@@ -69,6 +69,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     registry.SaveUserString(kKey, "D", -2.5, reg::REG_DWORD);
     EXPECT_EQ(ReadFile(dir.path() / "seen"), seen);
     registry.SaveUserString(kKey, "Bin", "x", 3);  // not a type the program writes: nothing stored
+    EXPECT_EQ(registry.SetRegistryValue(0, "Bin", reg::REG_SZ, "x"), reg::ERROR_INVALID_HANDLE);
     EXPECT_EQ(ReadFile(cu),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
               "\"AC On\"=\"\"\n\"D\"=dword:fffffffe\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n"
@@ -96,7 +97,6 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
         EXPECT_EQ(names[1].rfind("HKEY_CURRENT_USER.reg.corrupt-", 0), 0u);
         EXPECT_TRUE(ReadFile(folder / names[1]) == damaged);
         EXPECT_EQ(registry.GetUserString(kKey, "AC On"), acOn);
-        EXPECT_EQ(registry.GetUserString(kKey, "Low Warning Percent"), D::Text("15"));
     }
 }
 
@@ -154,22 +154,25 @@ TEST_F(FileRegistryTest, TheUsersAutostartEntryOverridesTheMachineWideOnes) {
     }
 }
 
+TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOthersEntries) {
+    const char* const program = "/opt/a\"b\\c/$x`/100%\n";
+    EXPECT_EQ(AutostartRunKey::ExecFor(program), "\"/opt/a\\\\\"b\\\\\\\\c/\\\\$x\\\\`/100%%\\n\"");
+    EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(AutostartRunKey::DesktopEntryFor(program)), program);
+    for (const auto& [entry, value] : {std::pair<const char*, const char*>{
+                                           "[Desktop Entry]\nExec = voltara\t100%%\nHidden=false\n", "voltara\t100%"},
+                                       {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""}})
+        EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(entry), value);
+}
+
 TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
-    const auto paths = [](std::map<std::string, std::string> env) {
-        const auto p = FileRegistryPathsFromEnvironment(
-            [&](const char* name) { return env.count(name) ? std::optional(env[name]) : std::nullopt; });
-        std::vector<fs::path> all{p.currentUserFile, p.localMachineFile, p.userAutostartFolder};
-        all.insert(all.end(), p.systemAutostartFolders.begin(), p.systemAutostartFolders.end());
-        return all;
-    };
-    EXPECT_EQ(
-        paths({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site:/etc/xdg"}}),
-        (std::vector<fs::path>{"/home/ann/.config/voltara/HKEY_CURRENT_USER.reg",
-                               "/site/voltara/HKEY_LOCAL_MACHINE.reg", "/home/ann/.config/autostart", "/site/autostart",
-                               "/etc/xdg/autostart"}));
-    EXPECT_EQ(paths({{"XDG_CONFIG_HOME", "/cfg"}}),
-              (std::vector<fs::path>{"/cfg/voltara/HKEY_CURRENT_USER.reg", "/etc/xdg/voltara/HKEY_LOCAL_MACHINE.reg",
-                                     "/cfg/autostart", "/etc/xdg/autostart"}));
+    std::map<std::string, std::string> env{
+        {"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site:/etc/xdg"}};
+    const auto p = FileRegistryPathsFromEnvironment(
+        [&](const char* name) { return env.count(name) ? std::optional(env[name]) : std::nullopt; });
+    EXPECT_EQ(std::tuple(p.currentUserFile, p.localMachineFile, p.userAutostartFolder),
+              std::tuple(fs::path("/home/ann/.config/voltara/HKEY_CURRENT_USER.reg"),
+                         fs::path("/site/voltara/HKEY_LOCAL_MACHINE.reg"), fs::path("/home/ann/.config/autostart")));
+    EXPECT_EQ(p.systemAutostartFolders, (std::vector<fs::path>{"/site/autostart", "/etc/xdg/autostart"}));
 }
 
 }  // namespace

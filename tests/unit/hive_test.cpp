@@ -22,24 +22,25 @@ TEST(HiveDocument, FormatsTheRegistryEditorsExportForm) {
     doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0, 0, 0}});
     doc.SetValue(w, "Bin", Value{3, std::vector<std::uint8_t>(34, 0xab)});
     EXPECT_FALSE(doc.SetValue(w, "Two\nLines", Sz("x")));
-    doc.SetValue(w, "Multi", Sz("a\nb"));
+    doc.SetValue(w, "Multi", Sz("ab\n"));
     doc.SetValue(w, "", Value{11, {}});
     const std::string row = "ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,";  // long lines continue as the editor's do
     const std::string bin = "\"Bin\"=hex:" + row + row + "\\\n  " + row + "ab\n";
     EXPECT_EQ(doc.Format(),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Setting]\n\n"
               "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Window]\n@=hex(b):\n" +
-                  bin + "\"Count\"=dword:0000001f\n\"Multi\"=hex(1):61,0a,62,00\n\"X\"=\"C:\\\\a \\\"b\\\"\"\n\n");
+                  bin + "\"Count\"=dword:0000001f\n\"Multi\"=hex(1):61,62,0a,00\n\"X\"=\"C:\\\\a \\\"b\\\"\"\n\n");
+    EXPECT_TRUE(HiveDocument::Parse(doc.Format(), kRoot).document == doc);  // and reads back whole
 }
 
 // A deleted key takes its sub-keys, and no other key; a path the file cannot carry is refused.
 TEST(HiveDocument, KeysAndTheirLimits) {
     HiveDocument doc(kRoot);
     for (const char* path : {"a\\b\\c", "a b", "ab", "a\\bc"}) doc.CreateKey(path);
+    doc.SetValue("a", "v", Sz("1"));
     EXPECT_TRUE(doc.DeleteKey("A\\B"));
-    EXPECT_EQ(doc.KeyPaths(), (std::vector<std::string>{"a\\bc", "a b", "ab"}));
+    EXPECT_EQ(doc.KeyPaths(), (std::vector<std::string>{"a", "a\\bc", "a b", "ab"}));
     EXPECT_FALSE(doc.DeleteKey("a\\b"));
-    EXPECT_FALSE(doc.SetValue("a\\b\\c", "x", Sz("lost")));
     for (const char* bad : {"\\a", "a\\\\b", "a\nb", "a\\b\r"}) EXPECT_FALSE(doc.CreateKey(bad)) << bad;
     EXPECT_FALSE(doc.CreateKey(std::string(256, 'k')));
     EXPECT_TRUE(doc.CreateKey(std::string(255, 'k') + "\\"));
@@ -47,7 +48,6 @@ TEST(HiveDocument, KeysAndTheirLimits) {
     for (int level = 2; level <= 512; ++level) deepest += "\\k";
     EXPECT_FALSE(doc.CreateKey(deepest + "\\k"));
     EXPECT_TRUE(doc.CreateKey(deepest));
-    EXPECT_EQ(doc.KeyPaths().size(), 5u);
 }
 
 // What a text gives for the value v of the key A, and whether anything of it was lost.
@@ -57,7 +57,7 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
         {"REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true, Sz("1")},
         {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"2\"\n", true, Sz("2")},
         {a + "\"v\"=hex(7):61,\\\n  00,\\\n  00\n", true, Value{7, {0x61, 0, 0}}},
-        {a + "\"v\"=DWORD:1F\n", true, Value{4, {0x1f, 0, 0, 0}}},
+        {a + "\"v\"=DWORD:FFFFFF1F\n", true, Value{4, {0x1f, 0xff, 0xff, 0xff}}},
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
         {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
         {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n", false, {}},
