@@ -2,8 +2,7 @@
 #pragma once
 #include "Clock.h"
 
-// A clock that moves only when the test says so. Suspending advances the wall clock
-// but not the awake clock, as a real suspend does.
+// A clock that moves only when the test says so.
 class FakeClock : public Clock {
 public:
     double wall = 12 * 3600.0;  // seconds since midnight
@@ -11,11 +10,8 @@ public:
 
     double SecondsSinceMidnight() override { return wall; }
     double AwakeSeconds() override { return awake; }
-
-    void advanceSeconds(double s) {
-        wall += s;
-        awake += s;
+    void advanceMinutes(double m) {
+        wall += 60 * m;
+        awake += 60 * m;
     }
-    void advanceMinutes(double m) { advanceSeconds(60.0 * m); }
-    void suspendFor(double s) { wall += s; }
 };

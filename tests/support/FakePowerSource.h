@@ -2,16 +2,12 @@
 #pragma once
 #include "PowerSource.h"
 
-// A power source whose values the test sets; counts reads so tests can see that
-// values are read afresh. While failing, every read fails.
+// A power source whose values the test sets. While failing, every read fails.
 class FakePowerSource : public PowerSource {
 public:
-    std::int16_t ac = 0;
-    std::int16_t status = 1;
-    std::int16_t percent = 85;
+    std::int16_t ac = 0, status = 1, percent = 85;
     std::int32_t lifeTime = -1;
     bool failing = false;
-    int reads = 0;
 
     std::int16_t ACStatus() override { return Read(ac); }
     std::int16_t BatteryStatus() override { return Read(status); }
@@ -21,7 +17,6 @@ public:
 private:
     template <typename T>
     T Read(T value) {
-        ++reads;
         if (failing) throw PowerReadError("the test fails every read");
         return value;
     }
