@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The decimal type: a parsed number formats and parses back to itself with either
-// separator; arithmetic on two parsed numbers stays defined and agrees with the order.
-// The input is two texts separated by the first newline.
+// The decimal type: a parsed number formats and parses back to itself with either separator; arithmetic on two parsed
+// numbers stays defined and agrees with the order. The input is two texts separated by the first newline.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -14,14 +13,10 @@
 
 namespace {
 
-void CheckRoundTrip(const Decimal& d) {
-    for (char separator : {'.', ','}) FUZZ_CHECK(Decimal::Parse(d.Format(separator)) == d);
-    FUZZ_CHECK(std::isfinite(d.ToDouble()));
-    FUZZ_CHECK(d.Scale() >= 0 && d.Scale() <= Decimal::MaxScale);
-}
-
-void CheckResult(const std::optional<Decimal>& result) {
-    if (result) CheckRoundTrip(*result);
+void CheckRoundTrip(const std::optional<Decimal>& d) {
+    if (!d) return;
+    for (char separator : {'.', ','}) FUZZ_CHECK(Decimal::Parse(d->Format(separator)) == d);
+    FUZZ_CHECK(std::isfinite(d->ToDouble()) && d->Scale() >= 0 && d->Scale() <= Decimal::MaxScale);
 }
 
 }  // namespace
@@ -31,37 +26,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto cut = input.find('\n');
     const auto a = Decimal::Parse(input.substr(0, cut));
     const auto b = cut == std::string_view::npos ? std::nullopt : Decimal::Parse(input.substr(cut + 1));
-
-    if (a) {
-        CheckRoundTrip(*a);
-        (void)a->RoundToInteger();
-    }
+    CheckRoundTrip(a);
+    if (a) (void)a->RoundToInteger();
     if (a && b) {
-        CheckRoundTrip(*b);
-        const auto sum = Decimal::Add(*a, *b);
-        CheckResult(sum);
-        FUZZ_CHECK(sum == Decimal::Add(*b, *a));
-        const auto product = Decimal::Multiply(*a, *b);
-        CheckResult(product);
-        FUZZ_CHECK(product == Decimal::Multiply(*b, *a));
-        CheckResult(Decimal::Divide(*a, *b));
-        if (b->IsZero()) FUZZ_CHECK(!Decimal::Divide(*a, *b));
-        // Both operands hold at most 28 places, so their exact difference is a whole
-        // number of the smallest unit: rounding cannot turn it into zero or flip its sign.
+        for (const auto& result : {Decimal::Add(*a, *b), Decimal::Multiply(*a, *b), Decimal::Divide(*a, *b)})
+            CheckRoundTrip(result);
+        FUZZ_CHECK(Decimal::Add(*a, *b) == Decimal::Add(*b, *a) &&
+                   Decimal::Multiply(*a, *b) == Decimal::Multiply(*b, *a));
+        FUZZ_CHECK(!b->IsZero() || !Decimal::Divide(*a, *b));
+        // Both operands hold at most 28 places, so their exact difference is a whole number of the smallest unit:
+        // rounding cannot turn it into zero or flip its sign.
         if (const auto difference = Decimal::Subtract(*a, *b)) {
-            CheckRoundTrip(*difference);
-            FUZZ_CHECK(difference->IsZero() == (*a == *b));
-            if (!difference->IsZero()) FUZZ_CHECK(difference->IsNegative() == (*a < *b));
+            CheckRoundTrip(difference);
+            FUZZ_CHECK(difference->IsZero() == (*a == *b) &&
+                       (difference->IsZero() || difference->IsNegative() == (*a < *b)));
         }
     }
-
     if (size >= sizeof(double)) {
         double raw = 0;
         std::memcpy(&raw, data, sizeof raw);
-        if (const auto d = Decimal::FromDouble(raw))
-            CheckRoundTrip(*d);
-        else
-            FUZZ_CHECK(!std::isfinite(raw) || std::fabs(raw) >= 7.9e28);
+        const auto d = Decimal::FromDouble(raw);
+        CheckRoundTrip(d);
+        FUZZ_CHECK(d || !std::isfinite(raw) || std::fabs(raw) >= 7.9e28);
     }
     return 0;
 }
