@@ -10,8 +10,5 @@ public:
 
     double SecondsSinceMidnight() override { return wall; }
     double AwakeSeconds() override { return awake; }
-    void advanceMinutes(double m) {
-        wall += 60 * m;
-        awake += 60 * m;
-    }
+    void advanceMinutes(double m) { wall += 60 * m, awake += 60 * m; }
 };

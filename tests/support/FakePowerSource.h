@@ -9,15 +9,13 @@ public:
     std::int32_t lifeTime = -1;
     bool failing = false;
 
-    std::int16_t ACStatus() override { return Read(ac); }
-    std::int16_t BatteryStatus() override { return Read(status); }
-    std::int16_t BatteryLifePercent() override { return Read(percent); }
-    std::int32_t BatteryLifeTime() override { return Read(lifeTime); }
+    std::int16_t ACStatus() override { return Fail(), ac; }
+    std::int16_t BatteryStatus() override { return Fail(), status; }
+    std::int16_t BatteryLifePercent() override { return Fail(), percent; }
+    std::int32_t BatteryLifeTime() override { return Fail(), lifeTime; }
 
 private:
-    template <typename T>
-    T Read(T value) {
+    void Fail() const {
         if (failing) throw PowerReadError("the test fails every read");
-        return value;
     }
 };

@@ -4,64 +4,42 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
+#include <sstream>
 
 #include "support/FakePowerSource.h"
 
 namespace {
 
-const std::string Low20 =
-    "Remaining battery is lower than 20%. It is suggested that you start charging the battery immediately.";
-const std::string Time10 =
-    "Remaining battery time is less than 10 min. It is suggested that you start charging the battery immediately.";
-const std::string On = "AC Power is now On.", Off = "AC Power is now Off.", None = "<none>";
-
-NotificationSettings Armed(std::int16_t lowPercent, std::int16_t lowTime, bool inform, std::int16_t informPercent,
-                           bool acOn, bool acOff) {
-    return {acOn, acOff, lowPercent, lowTime, inform, informPercent};
-}
-
+// A row: the settings (low percent, low minutes, inform, inform percent, AC on, AC off), the charge and the AC status,
+// the Battery Time and AC texts the previous refresh left, and the message shown ("-": none).
 TEST(Rules, ShowTheFirstMessageWhoseConditionHolds) {
-    const NotificationSettings low = Armed(20, 0, false, 0, false, false), time = Armed(0, 10, false, 0, false, false),
-                               on = Armed(0, 0, false, 0, true, false), off = Armed(0, 0, false, 0, false, true),
-                               all = Armed(20, 10, true, 100, true, true);
-    const struct {
-        NotificationSettings settings;
-        std::int16_t percent, ac;
-        const char *previousTime, *previousAC;
-        std::string expected;
-    } cases[] = {{{}, 0, 0, "0:00", "On", None},
-                 {low, 20, 0, "1:00", "Off", None},
-                 {low, 19, 0, "1:00", "Off", Low20},
-                 {Armed(20, 10, false, 0, false, false), 5, 1, "0:01", "On", None},
-                 {low, 5, 255, "1:00", "On", Low20},
-                 {time, 50, 0, "0:9:59", "Off", Time10},
-                 {time, 50, 0, "0:10", "Off", None},
-                 {time, 50, 255, "0:05", "On", Time10},
-                 {Armed(0, 10, false, 0, false, true), 50, 0, "No Info", "On", Off},
-                 {Armed(0, 84, false, 0, false, false), 50, 0, "1:23:45", "Off",
-                  "Remaining battery time is less than 84 min. It is suggested that you start charging the battery "
-                  "immediately."},
-                 {Armed(0, 0, true, 100, false, false), 100, 1, "Unknown", "On", "Battery is now 100%."},
-                 // Informing comes before plugging in.
-                 {Armed(0, 0, true, 50, true, false), 50, 1, "1:00", "Off", "Battery is now 50%."},
-                 {on, 50, 1, "1:00", "Off", On},
-                 {on, 50, 1, "1:00", "On", None},
-                 {on, 50, 1, "1:00", "Charging", None},
-                 {on, 100, 1, "Unknown", "Charging", None},
-                 {all, 5, 1, "0:05", "Off", On},
-                 {off, 50, 0, "1:00", "On", Off},
-                 {off, 50, 0, "1:00", "Charging", Off},
-                 {off, 50, 0, "1:00", "Off", None},
-                 {Armed(0, 0, false, 0, true, true), 50, 255, "1:00", "Off", None},
-                 {all, 15, 0, "0:05", "On", Low20},
-                 {Armed(0, 10, true, 50, false, false), 50, 0, "0:05", "Off", Time10},
-                 {all, 255, 0, "0:01", "On", None}};
-    for (const auto& c : cases) {
+    const std::map<std::string, std::string> messages = {
+        {"low",
+         "Remaining battery is lower than 20%. It is suggested that you start charging the battery immediately."},
+        {"time",
+         "Remaining battery time is less than 10 min. It is suggested that you start charging the battery "
+         "immediately."},
+        {"on", "AC Power is now On."},
+        {"off", "AC Power is now Off."},
+        {"50%", "Battery is now 50%."},
+        {"100%", "Battery is now 100%."},
+        {"-", "-"}};
+    for (const char* row :
+         {"20 0 0 0 0 0 20 0 1:00 Off -", "20 0 0 0 0 0 19 0 1:00 Off low", "20 10 0 0 0 0 5 1 0:01 On -",
+          "20 0 0 0 0 0 5 255 1:00 On low", "0 10 0 0 0 0 50 0 0:9:59 Off time", "0 10 0 0 0 0 50 0 0:10 Off -",
+          "0 10 0 0 0 0 50 255 0:05 On time", "0 10 0 0 0 1 50 0 Unknown On off", "0 0 1 100 0 0 100 1 Unknown On 100%",
+          "0 0 1 50 1 0 50 1 1:00 Off 50%", "0 0 0 0 1 0 50 1 1:00 Off on", "0 0 0 0 1 0 50 1 1:00 On -",
+          "0 0 0 0 1 0 50 1 1:00 Charging -", "0 0 0 0 0 1 50 0 1:00 On off", "0 0 0 0 0 1 50 0 1:00 Off -",
+          "0 0 0 0 1 1 50 255 1:00 Off -", "20 10 1 100 1 1 15 0 0:05 On low", "0 10 1 50 0 0 50 0 0:05 Off time",
+          "20 10 1 100 1 1 255 0 0:01 On -"}) {
+        std::istringstream in(row);
+        NotificationSettings s;
         FakePowerSource power;
-        power.percent = c.percent;
-        power.ac = c.ac;
-        EXPECT_EQ(ApplyPowerEventRules(c.settings, c.previousTime, c.previousAC, power).value_or(None), c.expected)
-            << c.percent << "% AC " << c.ac << " after " << c.previousTime << ", " << c.previousAC;
+        std::string time, ac, shown;
+        in >> s.LowWarningPercent >> s.LowWarningTime >> s.PercentInform >> s.PercentInformPercent >> s.ACon >>
+            s.ACoff >> power.percent >> power.ac >> time >> ac >> shown;
+        EXPECT_EQ(ApplyPowerEventRules(s, time, ac, power).value_or("-"), messages.at(shown)) << row;
     }
 }
 
