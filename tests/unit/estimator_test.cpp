@@ -10,8 +10,6 @@
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"
 
-namespace {
-
 // The estimator over a Time Calc key; Stored() gives its Data and Count.
 struct Estimator {
     explicit Estimator(char separator = '.') : registry(backend, separator) {
@@ -30,22 +28,18 @@ struct Estimator {
     modBatteryStuff estimator{registry, power};
 };
 
+// Three samples over three runs, written with each locale's separator and read back; the system's time comes first.
 TEST(Estimator, LearnsAcrossRunsAndShowsHoursAndMinutes) {
-    Estimator e;
-    EXPECT_EQ(e.estimator.EstimateRemainingTime(), "No Info");
+    Estimator point, comma(',');
+    EXPECT_EQ(point.estimator.GetRemainingTime(), "No Info");
     std::int16_t drop = 1;
-    for (double minutes : {2.0, 1.0, 1.0}) e.estimator.RecordDischargeSample(drop, minutes);
-    EXPECT_EQ(e.Stored(), "1.3333333333333333333333333333 3");
-    EXPECT_EQ(e.estimator.EstimateRemainingTime(), "1:53");  // at 85 %
-    e.power.lifeTime = 5025;
-    EXPECT_EQ(e.estimator.GetRemainingTime(), "1:23:45");  // the system's own time comes first
-
-    Estimator comma(',');
-    double minutes = 3.0;
-    comma.estimator.RecordDischargeSample(++drop, minutes);
-    comma.power.percent = 100;
-    EXPECT_EQ(comma.estimator.GetRemainingTime(), "2:30");
-    EXPECT_EQ(comma.Stored(), "1,5 1");
+    for (double minutes : {2.0, 1.0, 1.0}) point.estimator.RecordDischargeSample(drop, minutes);
+    for (double minutes : {2.0, 1.0, 1.0}) comma.estimator.RecordDischargeSample(drop, minutes);
+    EXPECT_EQ(point.Stored(), "1.3333333333333333333333333333 3");
+    EXPECT_EQ(comma.Stored(), "1,3333333333333333333333333333 3");
+    EXPECT_EQ(comma.estimator.GetRemainingTime(), "1:53");  // at 85 %
+    point.power.lifeTime = 5025;
+    EXPECT_EQ(point.estimator.GetRemainingTime(), "1:23:45");
     comma.Put("79228162514264337593543950335", "1");  // the charge times the average overflows
     EXPECT_EQ(comma.estimator.GetRemainingTime(), "No Info");
 }
@@ -53,16 +47,14 @@ TEST(Estimator, LearnsAcrossRunsAndShowsHoursAndMinutes) {
 // A row: Data and Count stored ("-": none), a sample of a drop in so many minutes, the charge, then Data and Count
 // after, and the time shown. A drop of 0 (or no time) is no rate: the history stays as it was.
 TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
-    for (const char* row : {"- - 2 1.5 0 0.75 1 0:00",        "1.5 0 0 1 85 1.5 0 No Info",
-                            "0 5 0 1 85 0 5 No Info",         "1 3 0 1 65 1 3 1:05",
-                            "15.1 3 0 1 100 15.1 3 25:10",    "1 3 0 1 255 1 3 4:15",
-                            "1,5 2 0 1 85 1,5 2 2:08",        "1.5 10000 0 1 85 1.5 9850 2:08",
-                            "0 10000 0 1 85 0 10000 No Info", "abc 3 0 1 85 abc 3 No Info",
-                            "1.5 -2 0 1 85 1.5 -2 No Info",   "1.5 40000 0 1 85 1.5 40000 No Info",
-                            "-1.5 3 0 1 85 -1.5 3 No Info",   "1.5 10000 1 1 0 1.4999500049995000499950005 9850 0:00",
-                            "1.5 0 1 3 10 3 1 0:30",          "0 5 1 2 10 2 1 0:20",
-                            "abc 3 1 2 10 2 1 0:20",          "1.5 -1 1 2 10 2 1 0:20",
-                            "1.5 2 1 0 10 1.5 2 0:15",        "1.5 2 1 -1 10 1.5 2 0:15"}) {
+    for (const char* row :
+         {"- - 2 1.5 0 0.75 1 0:00",      "1.5 0 0 1 85 1.5 0 No Info",     "0 5 0 1 85 0 5 No Info",
+          "1 3 0 1 65 1 3 1:05",          "15.1 3 0 1 100 15.1 3 25:10",    "1 3 0 1 255 1 3 4:15",
+          "1,5 2 0 1 85 1,5 2 2:08",      "1.5 10000 0 1 85 1.5 9850 2:08", "0 10000 0 1 85 0 10000 No Info",
+          "abc 3 0 1 85 abc 3 No Info",   "1.5 -2 0 1 85 1.5 -2 No Info",   "1.5 40000 0 1 85 1.5 40000 No Info",
+          "-1.5 3 0 1 85 -1.5 3 No Info", "1.5 0 1 3 10 3 1 0:30",          "2 10000 1 10003 0 3 9850 0:00",
+          "0 5 1 2 10 2 1 0:20",          "abc 3 1 2 10 2 1 0:20",          "1.5 -1 1 2 10 2 1 0:20",
+          "1.5 2 1 0 10 1.5 2 0:15",      "1.5 2 1 -1 10 1.5 2 0:15"}) {
         std::istringstream in(row);
         std::string data, count, dataAfter, countAfter, time;
         std::int16_t drop = 0;
@@ -89,17 +81,13 @@ TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
           "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0.75 85%"}) {
         std::istringstream in(row);
         std::string ac, learned, status;
-        double awake = 0, asleep = 0;
         bool wallKnown = false;
         Estimator e;
-        in >> ac >> e.power.percent >> awake >> asleep >> wallKnown >> learned >> std::ws;
+        FakeClock clock;  // awake since the previous refresh; asleep, then the wall clock
+        in >> ac >> e.power.percent >> clock.awake >> clock.wall >> wallKnown >> learned >> std::ws;
         std::getline(in, status);
-        FakeClock clock;
-        clock.awake = 1000 + awake;
-        clock.wall = std::fmod(86400 - 30 + awake + asleep, 86400);
-        RunSamplingStep(e.estimator, e.power, status, ac, 1000, clock, wallKnown ? std::optional(86370) : std::nullopt);
+        clock.wall = std::fmod(86370 + clock.awake + clock.wall, 86400);
+        RunSamplingStep(e.estimator, e.power, status, ac, 0, clock, wallKnown ? std::optional(86370) : std::nullopt);
         EXPECT_EQ(e.Stored(), learned == "-" ? "<missing> <missing>" : learned + " 1") << row;
     }
 }
-
-}  // namespace

@@ -11,34 +11,28 @@
 
 #include "PowerSupplyMapping.h"
 
-namespace {
-
 const std::filesystem::path kDumps = std::filesystem::path(VOLTARA_TEST_DATA) / "power_supply";
 
-std::array<std::int32_t, 4> Values(const PowerStatus& s) {
-    return {s.acStatus, s.batteryStatus, s.batteryLifePercent, s.batteryLifeTime};
-}
+using Four = std::array<std::int32_t, 4>;
+Four Values(const PowerStatus& s) { return {s.acStatus, s.batteryStatus, s.batteryLifePercent, s.batteryLifeTime}; }
 
 std::size_t Select(std::vector<PowerSupply>& supplies, const std::string& name) {
-    auto it = std::find_if(supplies.begin(), supplies.end(), [&](auto& s) { return s.name == name; });
-    if (it == supplies.end()) it = supplies.insert(it, PowerSupply{name, {}});
-    return static_cast<std::size_t>(it - supplies.begin());
+    for (std::size_t i = 0; i < supplies.size(); ++i)
+        if (supplies[i].name == name) return i;
+    return supplies.push_back({name, {}}), supplies.size() - 1;
 }
 
-// Reads the forms the collected dumps come in: uevent lines (DEVTYPE= or a second NAME starts the next supply),
-// umockdev records (P: starts one, A: follows E:), name=value lines, /sys/class/power_supply/NAME/attribute:value
-// lines and "NAME: a=b, c=d" summaries. A remark in () or [] at the end of a line is dropped.
+// Reads the forms the collected dumps come in: uevent lines (a second NAME starts the next supply), umockdev records
+// (E: and A: lines), name=value lines, /sys/class/power_supply/NAME/attribute:value lines and "NAME: a=b, c=d"
+// summaries. A remark in () or [] at the end of a line is dropped.
 void LoadDump(const std::string& file, std::vector<PowerSupply>& supplies) {
     static const std::regex remark(R"(\s+[\[(][^\[\]()]*[\])]$)"), sysfs("/sys/class/power_supply/([^/:]+)([/:])(.*)"),
-        item(R"(\s*(?:POWER_SUPPLY_([A-Z0-9_]+)|([a-z0-9_]+))\s*[=:]\s*(.*?)(?:\\n)?\s*)");
+        item(R"(\s*(?:[AE]: )?(?:POWER_SUPPLY_([A-Z0-9_]+)|([a-z0-9_]+))\s*[=:]\s*(.*?)(?:\\n)?\s*)");
     std::ifstream in(kDumps / file);
     EXPECT_TRUE(in) << file;
-    auto next = [&] { return supplies.emplace_back(), supplies.size() - 1; };
     std::size_t current = supplies.size();  // none yet
     for (std::string line; std::getline(in, line);) {
         line = std::regex_replace(line, remark, "");
-        if (line.starts_with("P: ") || line.starts_with("DEVTYPE=")) current = next();
-        if (line.starts_with("E: ") || line.starts_with("A: ")) line.erase(0, 3);
         std::smatch m;
         bool summary = false;
         if (std::regex_match(line, m, sysfs)) current = Select(supplies, m[1]), summary = m[2] == ":", line = m[3];
@@ -47,9 +41,9 @@ void LoadDump(const std::string& file, std::vector<PowerSupply>& supplies) {
             if (!std::regex_match(text, m, item)) continue;
             std::string key = m[1].matched ? m[1].str() : m[2].str(), value = m[3];
             std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
-            const bool named = current < supplies.size() && !supplies[current].name.empty();
-            if (current == supplies.size() || (key == "name" && named && supplies[current].name != value))
-                current = next();
+            if (current == supplies.size() ||
+                (key == "name" && !supplies[current].name.empty() && supplies[current].name != value))
+                current = (supplies.emplace_back(), supplies.size() - 1);
             (key == "name" ? supplies[current].name : supplies[current].attributes[key]) = value;
         }
     }
@@ -68,7 +62,7 @@ void Check(const std::string& spec, std::set<std::string>& loaded) {
         if (word.ends_with(':')) current = Select(supplies, word.substr(0, word.size() - 1));
         if (equals != std::string::npos) supplies[current].attributes[word.substr(0, equals)] = word.substr(equals + 1);
     }
-    std::array<std::int32_t, 4> expected;
+    Four expected;
     for (auto& value : expected) in >> value;
     const auto whole = Values(MapPowerSupplies(supplies));
     EXPECT_EQ(whole, expected);
@@ -102,5 +96,3 @@ TEST(PowerSupply, MapsToTheWindowsValues) {
     EXPECT_EQ(listed, dumps);
     EXPECT_EQ(dumps.size(), 16u);
 }
-
-}  // namespace

@@ -7,8 +7,6 @@
 
 #include "support/FakePowerSource.h"
 
-namespace {
-
 // A row: BatteryStatus, percent, AC status and life time read, then what the refresh shows: tooltip, icon, bar,
 // Battery Status, Battery Time (with "estimate" standing for the estimator) and AC texts.
 TEST(StatusComposition, ComposesWhatARefreshShows) {
@@ -35,9 +33,4 @@ TEST(StatusComposition, ComposesWhatARefreshShows) {
                   expected);
     }
     EXPECT_EQ(CompactTooltip("85%", "1:23:45", "Off"), "Status: 85% | Time: 1:23:45 | AC: Off");
-    const std::tuple<float, std::int16_t, float> bars[] = {{2745, 85, 2333.25f}, {2745, 100, 2745}, {2745, 255, 2745},
-                                                           {2745, -5, 0},        {0, 50, 0},        {-100, 50, 0}};
-    for (const auto& [track, percent, width] : bars) EXPECT_FLOAT_EQ(BarWidth(track, percent), width) << percent;
 }
-
-}  // namespace
