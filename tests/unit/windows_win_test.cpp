@@ -34,11 +34,10 @@ TEST(PowerStatus, ReadsTheWindowsConventions) {
 
     const std::string scenario = std::getenv("VOLTARA_FAKED_BATTERY") ? std::getenv("VOLTARA_FAKED_BATTERY") : "";
     WinPowerStatus system;
-    if (!scenario.empty())
-        EXPECT_EQ(Read(system), scenario == "discharging" ? Values{0, 0, 42, 5040}
-                                : scenario == "charging"  ? Values{1, 9, 80, -1}
-                                                          : Values{1, 128, 255, -1})
-            << scenario;
+    const Values faked = scenario == "discharging" ? Values{0, 0, 42, 5040}
+                         : scenario == "charging"  ? Values{1, 9, 80, -1}
+                                                   : Values{1, 128, 255, -1};
+    EXPECT_TRUE(scenario.empty() || Read(system) == faked) << scenario;
 }
 
 TEST(NamedMutexInstance, FirstHoldsTheGuardUntilItEnds) {
