@@ -5,8 +5,7 @@
 // A clock that moves only when the test says so.
 class FakeClock : public Clock {
 public:
-    double wall = 12 * 3600.0;  // seconds since midnight
-    double awake = 1000.0;
+    double wall = 12 * 3600.0, awake = 1000.0;  // seconds since midnight, seconds awake
 
     double SecondsSinceMidnight() override { return wall; }
     double AwakeSeconds() override { return awake; }

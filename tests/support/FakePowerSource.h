@@ -15,7 +15,5 @@ public:
     std::int32_t BatteryLifeTime() override { return Fail(), lifeTime; }
 
 private:
-    void Fail() const {
-        if (failing) throw PowerReadError("the test fails every read");
-    }
+    void Fail() const { return failing ? throw PowerReadError("the test fails every read") : void(); }
 };

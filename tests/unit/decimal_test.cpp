@@ -13,7 +13,7 @@ const std::string Max = "79228162514264337593543950335";  // 2^96 - 1
 std::string Text(const std::optional<Decimal>& d) { return d ? d->Format('.') : "none"; }
 
 // "a op b = result", M standing for the largest number; none for an overflow or a division by zero.
-TEST(Decimal, ArithmeticGivesTheRoundedResultOrNothing) {
+TEST(Decimal, ComputesParsesFormatsAndConverts) {
     const std::map<std::string, std::optional<Decimal> (*)(const Decimal&, const Decimal&)> ops = {
         {"+", &Decimal::Add}, {"-", &Decimal::Subtract}, {"*", &Decimal::Multiply}, {"/", &Decimal::Divide}};
     for (const char* c :
@@ -30,10 +30,8 @@ TEST(Decimal, ArithmeticGivesTheRoundedResultOrNothing) {
         in >> a >> op >> b >> equals >> expected;
         EXPECT_EQ(Text(ops.at(op)(Decimal::Parse(a).value(), Decimal::Parse(b).value())), expected) << c;
     }
-}
 
-// A row: p (parse), d (from a double) or r (round to a whole number), the input, "|" and the result.
-TEST(Decimal, ParsesFormatsAndConverts) {
+    // A row: p (parse), d (from a double) or r (round to a whole number), the input, "|" and the result.
     for (const std::string row :
          {"p1,5|1.5",  "p 2.50\t|2.5", "p-0|0",     "p+3|3",       "p.5|0.5",   "p5.|5",      "p|none",   "p.|none",
           "pabc|none", "p1.2.3|none",  "p1e5|none", "p1 000|none", "d0.1|0.1",  "d-1.5|-1.5", "d1e-30|0", "d1e30|none",

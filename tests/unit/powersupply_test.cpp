@@ -29,7 +29,6 @@ void LoadDump(const std::string& file, std::vector<PowerSupply>& supplies) {
     static const std::regex remark(R"(\s+[\[(][^\[\]()]*[\])]$)"), sysfs("/sys/class/power_supply/([^/:]+)([/:])(.*)"),
         item(R"(\s*(?:[AE]: )?(?:POWER_SUPPLY_([A-Z0-9_]+)|([a-z0-9_]+))\s*[=:]\s*(.*?)(?:\\n)?\s*)");
     std::ifstream in(kDumps / file);
-    EXPECT_TRUE(in) << file;
     std::size_t current = supplies.size();  // none yet
     for (std::string line; std::getline(in, line);) {
         line = std::regex_replace(line, remark, "");
