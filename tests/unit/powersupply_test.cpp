@@ -50,10 +50,10 @@ void LoadDump(const std::string& file, std::vector<PowerSupply>& supplies) {
 
 // A case: dump files to load, then "NAME:" to pick (or add) a supply and "attribute=value" to set one of it, then
 // "->" and the four values expected.
-void Check(const std::string& spec, std::set<std::string>& loaded) {
-    SCOPED_TRACE(spec);
+void Check(const std::string& row, std::set<std::string>& loaded) {
+    SCOPED_TRACE(row);
     std::vector<PowerSupply> supplies;
-    std::istringstream in(spec);
+    std::istringstream in(row);
     std::size_t current = 0;
     for (std::string word; in >> word && word != "->";) {
         const auto equals = word.find('=');
