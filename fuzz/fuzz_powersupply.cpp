@@ -23,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         PowerSupply& last = supplies.back();
         if ((line.empty() || key == "name") && !(last.attributes.empty() && last.name.empty())) supplies.emplace_back();
-        if (key == "name") supplies.back().name = line.substr(equals + 1);
-        else if (equals != std::string_view::npos) supplies.back().attributes[key] = line.substr(equals + 1);
+        if (key == "name")
+            supplies.back().name = line.substr(equals + 1);
+        else if (equals != std::string_view::npos)
+            supplies.back().attributes[key] = line.substr(equals + 1);
     }
     const PowerStatus s = MapPowerSupplies(supplies);
     FUZZ_CHECK(s.acStatus == 0 || s.acStatus == 1 || s.acStatus == 255);
