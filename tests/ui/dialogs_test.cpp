@@ -178,6 +178,7 @@ private Q_SLOTS:
                  (QStringList{"About Voltara", "Voltara", "Version 2.0.0"}));
         QCOMPARE(d->picIcon->pixmap().deviceIndependentSize().toSize(), d->picIcon->contentsRect().size());
         QCOMPARE(CutTexts(d), QStringList());
+        QVERIFY(d->cmdOK->geometry().top() > d->lblWebsite->geometry().bottom());  // laid out below the links
         const std::unique_ptr<Launcher> desktop = MakeLauncher();
         d->setLauncher(browser == "desktop" ? *desktop : f.launcher, desk_.path());
         f.launcher.browser = browser;

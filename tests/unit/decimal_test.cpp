@@ -47,6 +47,7 @@ TEST(Decimal, ComputesParsesFormatsAndConverts) {
     EXPECT_EQ(Text(Decimal::Parse("0.123456789012345678901234567850001")), "0.1234567890123456789012345679");
     EXPECT_EQ(Text(Decimal::Parse("79228162514264337593543950336")), "none");
     EXPECT_EQ(Decimal::Parse("-1234.5")->Format(','), "-1234,5");
+    EXPECT_EQ(Decimal(), Decimal::Parse("0.000"));  // zero in canonical form, as every result holds it
     EXPECT_EQ(Text(Decimal::FromDouble(1.0 / 3)), "0.333333333333333");
     EXPECT_EQ(Decimal::Parse("0.4999999999999999999999999999")->RoundToInteger(), 0);
     EXPECT_EQ(Decimal::Parse(Max)->RoundToInteger(), std::nullopt);

@@ -74,6 +74,15 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
               "\"AC On\"=\"\"\n\"D\"=dword:fffffffe\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n"
               "\"X\"=\"1234,5\"\n\n");
+    EXPECT_EQ(registry.GetUserString(kKey, "D"), D::Integer(-2));
+    // The machine's keys other than Run live in its hive; a handle opened to read (0x1) refuses writes.
+    registry.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
+    registry.SaveMachineString("SOFTWARE\\Vendor", "Voltara", "1");
+    EXPECT_EQ(registry.GetMachineString("SOFTWARE\\Vendor", "Voltara"), D::Text("1"));
+    reg::KeyHandle reader = 0;
+    ASSERT_EQ(backend->CreateKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Other", 0x1, &reader), reg::ERROR_SUCCESS);
+    EXPECT_EQ(backend->SetValueEx(reader, "V", reg::REG_SZ, nullptr, 0), reg::ERROR_ACCESS_DENIED);
+    backend->CloseKey(reader);
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
     EXPECT_EQ((std::vector{mode(cu), mode(folder), mode(folder.parent_path())}), (std::vector{0600u, 0700u, 0700u}));
     EXPECT_EQ(Names(folder), kJustTheStore);
