@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "IconResources.h"
 
+#include <QFile>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
@@ -71,6 +72,9 @@ QIcon FromResources(const QStringList& names) {
     std::vector<PngIconEngine::Drawing> drawings;
     for (const QString& name : names) {
         const QString path = QStringLiteral(":/icons/") + name;
+        // A number without a picture (0: a charge outside 0..100) is an empty icon; the reader
+        // asked about a missing file would have libpng complain on stderr at every refresh.
+        if (!QFile::exists(path + QStringLiteral(".png"))) return {};
         // The design size is that of the picture rendered at it; its header tells.
         QImageReader reader(path + QStringLiteral(".png"), "png");
         reader.setAutoDetectImageFormat(false);
