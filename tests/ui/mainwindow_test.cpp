@@ -215,6 +215,8 @@ private Q_SLOTS:
         QPointer<frmProgress> strip = m.compactWindow();
         QVERIFY(strip && strip->isVisible() && strip->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         strip->move(60, 60);
+        QTest::mouseDClick(strip->imgIcon, Qt::RightButton);  // only a left double click on the icon ends
+        QCOMPARE(f.endCalls, 0);
         strip->close();
         QVERIFY(m.sbjFull->isChecked() && !m.sbjCompact->isChecked() && m.isVisible());
         QCOMPARE(f.user(regkeys::Window, "Display") + f.user(regkeys::Window, "CompactX"), QString("0900"));
@@ -225,6 +227,9 @@ private Q_SLOTS:
             QCOMPARE(QString::fromStdString(f.store.TextOf(reg::Hive::LocalMachine, regkeys::Run, "Voltara")), entry);
             QCOMPARE(m.sbjStartWithWindows->isChecked(), *entry != 0);
         }
+        m.sbjCompact_Click();
+        QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::LeftButton);
+        QCOMPARE(f.endCalls, 1);
     }
 };
 
