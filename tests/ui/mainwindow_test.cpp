@@ -208,12 +208,17 @@ private Q_SLOTS:
     // The strip closed by the window manager: as Full, never without a window; on top
     // survives the round trip.
     void displayModes() {
+        QPalette menus;  // windows take the colour of menus, not that of windows
+        menus.setColor(QPalette::Button, QColor(1, 2, 3));
+        QApplication::setPalette(menus, "QMenu");
         ShellFixture f;
         frmMain& m = f.load();
         m.sbjAlwaysOnTop_Click();
         m.sbjCompact_Click();
         QPointer<frmProgress> strip = m.compactWindow();
         QVERIFY(strip && strip->isVisible() && strip->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        for (const QWidget* w : std::initializer_list<const QWidget*>{&m, strip->picContainer})
+            QCOMPARE(w->palette().color(QPalette::Window), QColor(1, 2, 3));
         strip->move(60, 60);
         QTest::mouseDClick(strip->imgIcon, Qt::RightButton);  // only a left double click on the icon ends
         QCOMPARE(f.endCalls, 0);
