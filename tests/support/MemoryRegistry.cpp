@@ -5,12 +5,11 @@
 
 reg::Status MemoryRegistry::CreateKeyEx(reg::Hive hive, const std::string& path, std::uint32_t access,
                                         reg::KeyHandle* out) {
-    if (hive == reg::Hive::CurrentUser || !denyLocalMachine) Doc(hive).CreateKey(path);
+    Doc(hive).CreateKey(path);
     return OpenKeyEx(hive, path, access, out);
 }
 
 reg::Status MemoryRegistry::OpenKeyEx(reg::Hive hive, const std::string& path, std::uint32_t, reg::KeyHandle* out) {
-    if (hive == reg::Hive::LocalMachine && denyLocalMachine) return reg::ERROR_ACCESS_DENIED;
     if (!Doc(hive).HasKey(path)) return reg::ERROR_FILE_NOT_FOUND;
     handles_[*out = next_++] = {hive, path};
     return reg::ERROR_SUCCESS;

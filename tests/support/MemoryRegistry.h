@@ -26,19 +26,13 @@ public:
 
     // Direct access for arranging and checking, bypassing the API.
     void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text) {
-        PutRaw(hive, path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
-    }
-    void PutRaw(reg::Hive hive, const std::string& path, const std::string& name, Value value) {
         Doc(hive).CreateKey(path);
-        Doc(hive).SetValue(path, name, std::move(value));
+        Doc(hive).SetValue(path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
     }
     bool HasKey(reg::Hive hive, const std::string& path) const { return Doc(hive).HasKey(path); }
     void DeleteKey(reg::Hive hive, const std::string& path) { Doc(hive).DeleteKey(path); }
     // The stored text without its NUL; "<missing>" when absent or not REG_SZ.
     std::string TextOf(reg::Hive hive, const std::string& path, const std::string& name) const;
-
-    bool denyLocalMachine = false;  // opening HKLM with 0x3F fails, as for a standard user
-    int openHandles() const { return static_cast<int>(handles_.size()); }
 
 private:
     HiveDocument& Doc(reg::Hive hive) const { return hives_[hive == reg::Hive::LocalMachine]; }

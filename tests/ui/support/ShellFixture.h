@@ -31,11 +31,8 @@ struct ShellFixture {
     FakeLauncher launcher;
     int endCalls = 0;
     std::unique_ptr<frmMain> main;
-    // A test may put its own settings or power source in place before make().
-    modRegistry* settings = &registry;
-    PowerSource* source = &power;
     // The desktop: a notification area that reports double clicks, and window places known.
-    bool tray = true, trayDoubleClicks = true, placesKnown = true;
+    bool tray = true, trayDoubleClicks = true;
 
     ShellFixture() {
         Q_INIT_RESOURCE(voltara);
@@ -47,9 +44,9 @@ struct ShellFixture {
         store.CloseKey(run);
     }
     frmMain& make() {
-        main = std::make_unique<frmMain>(ShellServices{*settings, *source, clock, boxes, instance, launcher,
+        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance, launcher,
                                                        QStringLiteral("/opt/voltara"), [this] { ++endCalls; },
-                                                       trayDoubleClicks, placesKnown, [this] { return tray; }});
+                                                       trayDoubleClicks, true, [this] { return tray; }});
         return *main;
     }
     frmMain& load() {
