@@ -14,6 +14,7 @@ enum class Hive { CurrentUser, LocalMachine };
 inline constexpr std::uint32_t REG_SZ = 1;
 inline constexpr std::uint32_t REG_DWORD = 4;
 inline constexpr std::uint32_t KEY_ACCESS_0x3F = 0x3F;
+inline constexpr std::uint32_t KEY_QUERY_VALUE = 0x1;
 
 inline constexpr Status ERROR_SUCCESS = 0;
 inline constexpr Status ERROR_FILE_NOT_FOUND = 2;

@@ -85,6 +85,12 @@ reg::Status modRegistry::QueryRegistryValue(reg::KeyHandle key, const std::strin
         if (size == 0) return reg::ERROR_SUCCESS;
         std::vector<std::uint8_t> buffer(size, 0);
         status = backend_.QueryValueEx(key, name, &type, buffer.data(), &size);
+        // The value may need more bytes than the probe said (the ANSI call converts it to the
+        // code page, and another program may write meanwhile): ask again with the size given.
+        for (int retry = 0; status == reg::ERROR_MORE_DATA && retry < 3 && size > buffer.size(); ++retry) {
+            buffer.assign(size, 0);
+            status = backend_.QueryValueEx(key, name, &type, buffer.data(), &size);
+        }
         if (status != reg::ERROR_SUCCESS) {
             value = RegistryDatum();
             return status;
@@ -141,7 +147,8 @@ void Save(RegistryBackend& backend, modRegistry& registry, reg::Hive hive, const
 RegistryDatum Get(RegistryBackend& backend, modRegistry& registry, reg::Hive hive, const std::string& path,
                   const std::string& name) {
     reg::KeyHandle key = 0;
-    backend.OpenKeyEx(hive, path, reg::KEY_ACCESS_0x3F, &key);
+    // Only the access a read needs: Windows refuses an ordinary user more on the machine's keys.
+    backend.OpenKeyEx(hive, path, reg::KEY_QUERY_VALUE, &key);
     RegistryDatum datum;
     registry.QueryRegistryValue(key, name, datum);
     backend.CloseKey(key);

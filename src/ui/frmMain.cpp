@@ -215,7 +215,7 @@ bool frmMain::Form_Load() {
     if (sbjAlwaysOnTop->isChecked()) modTopMostWindow::SetTopMost(this, true);
 
     // 8. Start with log-in.
-    sbjStartWithWindows->setChecked(!EqualsEmptyText(reg.GetMachineString(regkeys::Run, "Voltara")));
+    sbjStartWithWindows->setChecked(RunEntryStored(reg, services_.runEntryPlace));
 
     // 9. Notification settings.
     Settings.LowWarningPercent = AsSmallInteger(reg.GetUserString(regkeys::ControlCenter, "Low Warning Percent"));
@@ -497,16 +497,11 @@ void frmMain::sbjAlwaysOnTop_Click() {
 }
 
 void frmMain::sbjStartWithWindows_Click() {
-    modRegistry& reg = services_.registry;
-    if (sbjStartWithWindows->isChecked()) {
-        reg.SaveMachineString(regkeys::Run, "Voltara", "");
-        sbjStartWithWindows->setChecked(false);
-    } else {
-        const QString path =
-            QDir::toNativeSeparators(services_.programFolder + QLatin1Char('/') + QString::fromLatin1(RunFileName));
-        reg.SaveMachineString(regkeys::Run, "Voltara", S(path));
-        sbjStartWithWindows->setChecked(true);
-    }
+    // The tick follows what is stored, so a refused write never shows as done.
+    const QString path =
+        QDir::toNativeSeparators(services_.programFolder + QLatin1Char('/') + QString::fromLatin1(RunFileName));
+    sbjStartWithWindows->setChecked(
+        StoreRunEntry(services_.registry, services_.runEntryPlace, S(path), !sbjStartWithWindows->isChecked()));
 }
 
 void frmMain::ShowWelcome() {

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "PowerEventRules.h"
+#include "RunEntry.h"
 #include "SysInfo.h"
 #include "frmProgress.h"
 
@@ -49,6 +50,8 @@ struct ShellServices {
     bool windowPlacesKnown = true;
     // Whether a notification area is there now, whose icon can bring a hidden window back.
     std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
+    // Where "Start with Windows" keeps its entry.
+    RunEntryPlace runEntryPlace = RunEntryPlace::MachineKey;
 };
 
 // The program's first window; it lives exactly as long as the program.

@@ -42,7 +42,8 @@ int main(int argc, char* argv[]) {
 
     frmMain main(ShellServices{registry, *power, clock, boxes, *instance, *launcher, QApplication::applicationDirPath(),
                                [] { QCoreApplication::exit(0); }, desktop::TrayReportsDoubleClick(),
-                               desktop::WindowPlacesKnown()});
+                               desktop::WindowPlacesKnown(), &QSystemTrayIcon::isSystemTrayAvailable,
+                               SystemRunEntryPlace()});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
     if (!main.Form_Load()) return 0;
     // The program may have been ended inside a dialog of the start-up sequence.

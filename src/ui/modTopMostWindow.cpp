@@ -3,10 +3,17 @@
 
 #include <QWidget>
 
+#include "WindowStacking.h"
+
 namespace modTopMostWindow {
 
 void SetTopMost(QWidget* window, bool on) {
-    if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    if (!window) return;
+    if (stacking::Native) {
+        stacking::SetTopMost(window->winId(), on);
+        return;
+    }
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
     // Changing window flags re-creates the native window and hides it; put back what
     // the user saw, at the same place.
     const bool visible = window->isVisible();
@@ -16,6 +23,11 @@ void SetTopMost(QWidget* window, bool on) {
         window->move(pos);
         window->show();
     }
+}
+
+bool IsTopMost(QWidget* window) {
+    if (stacking::Native) return stacking::IsTopMost(window->winId());
+    return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 void SetForegroundWindow(QWidget* window) {

@@ -152,7 +152,7 @@ private Q_SLOTS:
         for (const char* name : {"Percent Inform", "AC On"}) f.putUser(regkeys::ControlCenter, name, "1");
         f.putUser(regkeys::Window, "Always On Top", "True");
         frmMain& m = f.load();
-        QVERIFY(m.sbjAlwaysOnTop->isChecked() && m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(m.sbjAlwaysOnTop->isChecked() && modTopMostWindow::IsTopMost(&m));
         const NotificationSettings& s = m.Settings;
         QVERIFY(s.LowWarningTime == 15 && s.PercentInformPercent == 80 && s.PercentInform && s.ACon && !s.ACoff);
         m.move(30, 40);
@@ -216,7 +216,7 @@ private Q_SLOTS:
         m.sbjAlwaysOnTop_Click();
         m.sbjCompact_Click();
         QPointer<frmProgress> strip = m.compactWindow();
-        QVERIFY(strip && strip->isVisible() && strip->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(strip && strip->isVisible() && modTopMostWindow::IsTopMost(strip));
         for (const QWidget* w : std::initializer_list<const QWidget*>{&m, strip->picContainer})
             QCOMPARE(w->palette().color(QPalette::Window), QColor(1, 2, 3));
         strip->move(60, 60);
@@ -226,11 +226,16 @@ private Q_SLOTS:
         QVERIFY(m.sbjFull->isChecked() && !m.sbjCompact->isChecked() && m.isVisible());
         QCOMPARE(f.user(regkeys::Window, "Display") + f.user(regkeys::Window, "CompactX"), QString("0900"));
         QVERIFY(ShellFixture::gone(strip));
-        QVERIFY(m.sbjAlwaysOnTop->isVisible() && m.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        for (const char* entry : {"/opt/voltara/voltara", ""}) {  // Start with Windows on, then off
+        QVERIFY(m.sbjAlwaysOnTop->isVisible() && modTopMostWindow::IsTopMost(&m));
+        // Start with Windows on, then off: the program file beside the running one, in the
+        // platform's Run key (Windows: the user's, quoted).
+        const bool perUser = SystemRunEntryPlace() == RunEntryPlace::UserKey;
+        const QString program = perUser ? R"("\opt\voltara\voltara.exe")" : "/opt/voltara/voltara";
+        for (const QString& entry : {program, QString()}) {
             m.sbjStartWithWindows_Click();
-            QCOMPARE(QString::fromStdString(f.store.TextOf(reg::Hive::LocalMachine, regkeys::Run, "Voltara")), entry);
-            QCOMPARE(m.sbjStartWithWindows->isChecked(), *entry != 0);
+            const auto hive = perUser ? reg::Hive::CurrentUser : reg::Hive::LocalMachine;
+            QCOMPARE(QString::fromStdString(f.store.TextOf(hive, regkeys::Run, "Voltara")), entry);
+            QCOMPARE(m.sbjStartWithWindows->isChecked(), !entry.isEmpty());
         }
         m.sbjCompact_Click();
         QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::LeftButton);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "RunEntry.h"
 #include "modRegistry.h"
 #include "windows/AdvapiRegistry.h"
 
@@ -16,9 +17,10 @@ namespace {
 
 HKEY machineRoot = nullptr;
 
-// Refused as Windows refuses a standard user who asks for 0x3F on HKEY_LOCAL_MACHINE.
+// As Windows answers a standard user on HKEY_LOCAL_MACHINE's Run key: reading is allowed,
+// any access that writes is refused.
 reg::Status RefuseMachineKeys(reg::KeyHandle root, const char* path, std::uint32_t access, reg::KeyHandle* out) {
-    if (root == reinterpret_cast<reg::KeyHandle>(machineRoot)) return ERROR_ACCESS_DENIED;
+    if (root == reinterpret_cast<reg::KeyHandle>(machineRoot) && (access & ~KEY_READ) != 0) return ERROR_ACCESS_DENIED;
     return AdvapiRegistry::SystemOpenKey(root, path, access, out);
 }
 
@@ -39,9 +41,20 @@ TEST(AdvapiRegistry, ValuesRoundTripAndEachHiveKeepsToItsRoot) {
     registry.CreateRegistryKey(regkeys::Run, reg::Hive::LocalMachine);
     registry.SaveMachineString(regkeys::Run, "Voltara", "C:\\Old\\voltara.exe");
     standardUser.SaveMachineString(regkeys::Run, "Voltara", "");
-    EXPECT_TRUE(standardUser.GetMachineString(regkeys::Run, "Voltara").IsEmpty());
-    EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("C:\\Old\\voltara.exe"));
+    EXPECT_EQ(standardUser.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text("C:\\Old\\voltara.exe"));
     EXPECT_TRUE(registry.GetUserString(regkeys::Run, "Voltara").IsEmpty());
+
+    // Start with Windows for a standard user: the administrator's machine-wide entry counts and
+    // cannot be switched off by the user; the user's own entry is quoted and switches.
+    const std::string program = "C:\\My Tools\\Voltara\\voltara.exe";
+    EXPECT_TRUE(RunEntryStored(standardUser, RunEntryPlace::UserKey));
+    EXPECT_TRUE(StoreRunEntry(standardUser, RunEntryPlace::UserKey, program, false));
+    EXPECT_FALSE(StoreRunEntry(registry, RunEntryPlace::UserKey, program, false));  // an administrator may
+    EXPECT_EQ(registry.GetMachineString(regkeys::Run, "Voltara"), RegistryDatum::Text(""));
+    EXPECT_TRUE(StoreRunEntry(standardUser, RunEntryPlace::UserKey, program, true));
+    EXPECT_EQ(registry.GetUserString(regkeys::Run, "Voltara"), RegistryDatum::Text('"' + program + '"'));
+    EXPECT_FALSE(StoreRunEntry(standardUser, RunEntryPlace::UserKey, program, false));
+    EXPECT_EQ(registry.GetUserString(regkeys::Run, "Voltara"), RegistryDatum::Text(""));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "NumberRules.h"
 #include "RegistryDatum.h"
 #include "modRegistry.h"
+#include "support/MemoryRegistry.h"
 
 namespace {
 
@@ -32,6 +33,22 @@ TEST(RegistryDatum, ConversionsGiveWhatEachReaderExpects) {
     }
     EXPECT_EQ(AsText(D::Integer(-70000)), "-70000");  // a DWORD converts as its digits would
     EXPECT_EQ(conversions(D::Integer(-70000)), conversions(D::Text("-70000")));
+}
+
+// The ANSI call may need more bytes than its size probe said (a text converted to UTF-8):
+// the read asks again with the size it was given, rather than giving nothing.
+TEST(modRegistry, AReadNeedingMoreThanTheProbeSaidAsksAgain) {
+    struct ShortProbe : MemoryRegistry {
+        reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* size) override {
+            const reg::Status status = MemoryRegistry::QueryValueEx(key, name, type, data, size);
+            if (!data && status == reg::ERROR_SUCCESS) *size = 2;
+            return status;
+        }
+    } store;
+    modRegistry registry(store);
+    store.PutText(reg::Hive::CurrentUser, regkeys::Window, "Name", "Z\xc3\xbcrich \xe2\x9c\x93");
+    EXPECT_EQ(registry.GetUserString(regkeys::Window, "name"), D::Text("Z\xc3\xbcrich \xe2\x9c\x93"));
 }
 
 TEST(RegistryValue, StoredNumbersAndTheirTextAndDwordForms) {

@@ -6,3 +6,6 @@
 std::unique_ptr<RegistryBackend> MakeSystemRegistry() { return std::make_unique<AdvapiRegistry>(); }
 
 std::unique_ptr<PowerSource> MakeSystemPowerSource() { return std::make_unique<WinPowerStatus>(); }
+
+// Under UAC an ordinary user may not write the machine's Run key, elevated or not.
+RunEntryPlace SystemRunEntryPlace() { return RunEntryPlace::UserKey; }

@@ -7,6 +7,7 @@
 
 #include "FakeLauncher.h"
 #include "FakeMessageBoxes.h"
+#include "Platform.h"
 #include "SingleInstance.h"
 #include "frmMain.h"
 #include "modRegistry.h"
@@ -44,9 +45,9 @@ struct ShellFixture {
         store.CloseKey(run);
     }
     frmMain& make() {
-        main = std::make_unique<frmMain>(ShellServices{registry, power, clock, boxes, instance, launcher,
-                                                       QStringLiteral("/opt/voltara"), [this] { ++endCalls; },
-                                                       trayDoubleClicks, true, [this] { return tray; }});
+        main = std::make_unique<frmMain>(ShellServices{
+            registry, power, clock, boxes, instance, launcher, QStringLiteral("/opt/voltara"), [this] { ++endCalls; },
+            trayDoubleClicks, true, [this] { return tray; }, SystemRunEntryPlace()});
         return *main;
     }
     frmMain& load() {
