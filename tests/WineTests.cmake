@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The engine and back-end tests, cross-built for Windows, run through Wine in a private
-# prefix. tools/build-and-test-windows prepares the prefix before CTest starts: a prefix
+# The Windows build's tests (engine, back ends, windows) run through Wine in a private
+# prefix, on the X display tools/build-and-test-windows gives them. That script prepares
+# the prefix before CTest starts: a prefix
 # created by the first test would leave Wine's services holding CTest's output open.
 set(VOLTARA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 get_property(wine_tests DIRECTORY PROPERTY TESTS)
@@ -19,4 +20,11 @@ if(VOLTARA_UMOCKDEV_RUN AND TARGET windows_win_test)
     set_tests_properties(${test} PROPERTIES TIMEOUT 120 LABELS unit
       ENVIRONMENT "WINEPREFIX=${VOLTARA_WINEPREFIX};WINEDEBUG=-all;VOLTARA_FAKED_BATTERY=${scenario}")
   endforeach()
+endif()
+
+if(TARGET voltara)
+  add_test(NAME install.windows_imports
+           COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:voltara> -DOBJDUMP=${CMAKE_OBJDUMP}
+                   -DSYSTEM=${VOLTARA_WINEPREFIX}/drive_c/windows/system32 -P ${CMAKE_CURRENT_SOURCE_DIR}/CheckImports.cmake)
+  set_tests_properties(install.windows_imports PROPERTIES LABELS install)
 endif()

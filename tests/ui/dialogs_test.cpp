@@ -192,10 +192,11 @@ private Q_SLOTS:
         QTRY_COMPARE(written(), browser != "desktop" ? QString()
                                 : mail               ? "mailto:voltara@quillfen.example\n-- end\n"
                                                      : "--new-window\nvoltara.quillfen.example/\n-- end\n");
-        QCOMPARE(f.launcher.lookups,
-                 (browser == "desktop" ? QStringList()
-                                       : QStringList{mail ? "FindMailProgram" : "FindExecutable", Desk("*.HTM"), "0",
-                                                     "\"<HTML> <\\HTML>\"\r\n"}));
+        QStringList lookup{mail ? "FindMailProgram" : "FindExecutable", Desk("*.HTM"), "0", "\"<HTML> <\\HTML>\"\r\n"};
+#ifdef Q_OS_WIN
+        lookup.removeAt(2);  // no Unix access bits
+#endif
+        QCOMPARE(f.launcher.lookups, browser == "desktop" ? QStringList() : lookup);
         QCOMPARE(f.shown(), message.isEmpty() ? QStringList() : QStringList{message});
         QTest::keyClick(d, Qt::Key_Return);
         QTRY_COMPARE(QApplication::activeWindow(), f.main.get());

@@ -68,7 +68,17 @@ struct ShellFixture {
         if (!main) load();
         (main.get()->*handler)();
         Dialog* d = main->findChild<Dialog*>();
-        return d && QTest::qWaitForWindowActive(d) ? d : nullptr;
+        return d && Settled(d) ? d : nullptr;
+    }
+    // Whether the window becomes and stays the active one: under Wine the X server's focus
+    // events for a window mapped earlier can arrive after a later one was activated.
+    static bool Settled(QWidget* w) {
+        for (int still = 0, tries = 0; still < 4 && tries < 40; ++tries) {
+            if (!w->isActiveWindow()) w->activateWindow();
+            still = w->isActiveWindow() ? still + 1 : 0;
+            QTest::qWait(50);
+        }
+        return w->isActiveWindow();
     }
     // Whether a closed window is gone, once deferred deletions have run.
     template <typename W>
