@@ -279,11 +279,10 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::Form_Resize() {
-    if (unloading_) return;
-    if (!isMinimized()) {
-        show();
-        return;
-    }
+    // A window the window manager restores is one it still had: it is shown already. A window
+    // the program hid comes back by the program's hand alone: once it is withdrawn, mutter
+    // drops its minimised state, which reads as a restore nobody asked for.
+    if (unloading_ || !isMinimized()) return;
     // A minimised main window leaves the taskbar when the tray icon can bring it back;
     // without a notification area the taskbar is the only way back. Hidden once the window
     // system has finished minimising it.

@@ -120,7 +120,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Form_Resize: a minimised main window hides itself; in any other state it is shown.
+    // Form_Resize: a minimised main window hides itself where the tray icon can bring it back.
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

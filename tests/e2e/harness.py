@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private desktop for one end-to-end scenario of the real voltara program: an X server
-# (Xvfb) with a session bus, a notification area and openbox, or headless sway with XWayland
-# and waybar, run as nobody (sway refuses root); a umockdev testbed faking
+# (Xvfb) with a session bus, a notification area and openbox, or GNOME Shell nested in it, or
+# headless sway with XWayland and waybar, run as nobody (sway refuses root); a umockdev testbed faking
 # /sys/class/power_supply; the program with private XDG folders. Windows are read over AT-SPI
 # (on X), the tray over D-Bus; xdotool drives mouse and keyboard. Runs under umockdev-wrapper,
 # for the uevents.
@@ -27,7 +27,8 @@ TIMEOUT = float(os.environ.get('VOLTARA_E2E_TIMEOUT', '10'))  # seconds a wait m
 DATA = Path(__file__).resolve().parent / 'data'
 # The tools each kind of desktop needs besides those every session uses.
 DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'xfce': ['Xvfb', 'openbox', 'xfce4-panel', 'xfconf-query'],
-            'none': ['Xvfb', 'openbox'], 'sway': ['sway', 'swaymsg', 'Xwayland', 'waybar', 'setpriv']}
+            'none': ['Xvfb', 'openbox'], 'sway': ['sway', 'swaymsg', 'Xwayland', 'waybar', 'setpriv'],
+            'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
 WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher')
 REG_PREFIX = 'HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\'
 
@@ -52,10 +53,10 @@ def _probe(probe):
         return None
 
 
-def wait_for(what, probe):
+def wait_for(what, probe, seconds=TIMEOUT):
     # Polls probe until it returns something true, and returns that; what it waits for may be
     # told by a function, called when the wait fails.
-    deadline = time.monotonic() + TIMEOUT
+    deadline = time.monotonic() + seconds
     while not (value := _probe(probe)):
         check(time.monotonic() < deadline, f'timed out waiting for {what() if callable(what) else what}')
         time.sleep(0.05)
@@ -81,6 +82,7 @@ class Session:
         for d in (self.home, self.runtime, self.config):
             d.mkdir(mode=0o700)
         self.procs, self.group, self.at, self.user, self.last_click = [], 0, None, None, (None, 0.0)
+        self.app_env = {'QT_QPA_PLATFORM': 'xcb'}
         self.env = dict(PATH=os.environ['PATH'], HOME=str(self.home), XDG_RUNTIME_DIR=str(self.runtime),
                         XDG_CONFIG_HOME=str(self.config), LANG='C.UTF-8', LC_ALL='C.UTF-8')
         self.testbed = UMockdev.Testbed.new()
@@ -91,7 +93,7 @@ class Session:
     def start(self):
         # Services the buses start are handed to us when their parents go, for stop() to end.
         ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
-        self._start_sway() if self.desktop == 'sway' else self._start_x()
+        {'sway': self._start_sway, 'gnome': self._start_gnome}.get(self.desktop, self._start_x)()
 
     def _as_user(self, argv):
         return ['setpriv', f'--reuid={self.user}', f'--regid={self.user}', '--clear-groups', '--', *argv] \
@@ -119,10 +121,18 @@ class Session:
         self.env['DBUS_SESSION_BUS_ADDRESS'] = self._spawn('dbus', [
             'dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}', '--print-address={fd}'])
 
-    def _start_x(self):
+    def _start_xvfb(self):
         # -noreset: else the server resets when its last client leaves, failing the next.
         self.env['DISPLAY'] = ':' + self._spawn('xvfb', ['Xvfb', '-displayfd', '{fd}', '-screen', '0', '1024x768x24',
                                                          '-dpi', '96', '-nolisten', 'tcp', '-noreset'])
+
+    def _start_atspi(self):
+        os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.env['DBUS_SESSION_BUS_ADDRESS']
+        import pyatspi  # only now: it connects to the bus of DBUS_SESSION_BUS_ADDRESS
+        self.at = pyatspi
+
+    def _start_x(self):
+        self._start_xvfb()
         (self.config / 'xfce4/xfconf/xfce-perchannel-xml').mkdir(parents=True)
         shutil.copy(DATA / 'xfce4-panel.xml', self.config / 'xfce4/xfconf/xfce-perchannel-xml')
         self._start_bus()
@@ -138,9 +148,7 @@ class Session:
         wait_for('openbox', lambda: 'window id' in self.x('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'))
         if self.desktop == 'trayer':
             wait_for('openbox to take on the panel', lambda: self.frame_of(self.tray_panel()) != self.tray_panel())
-        os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.env['DBUS_SESSION_BUS_ADDRESS']
-        import pyatspi  # only now: it connects to the bus of DBUS_SESSION_BUS_ADDRESS
-        self.at = pyatspi
+        self._start_atspi()
 
     def _start_sway(self):
         # All as nobody: the program, its faked battery and its settings must be in its reach.
@@ -158,8 +166,67 @@ class Session:
         self.env['DISPLAY'] = wait_for('XWayland', lambda: display.exists() and display.read_text())
         self.env['WAYLAND_DISPLAY'] = next(self.runtime.glob('wayland-*.lock')).stem
         self.env['SWAYSOCK'] = str(next(self.runtime.glob('sway-ipc.*.sock')))
+        self.app_env = {'XDG_SESSION_TYPE': 'wayland'}
         self._spawn('waybar', ['waybar', '-c', str(self.tmp / 'data/waybar.json')])
         self._wait_tray_host()
+
+    # GNOME Shell 43 with the AppIndicator extension (Debian 12: gnome-shell,
+    # gnome-shell-extension-appindicator), as a nested Wayland compositor in a window that fills the
+    # Xvfb screen, so xdotool's pointer and keys reach it and `import` sees it:
+    # - gnome-shell --nested --wayland, with LIBGL_ALWAYS_SOFTWARE=1 (no GPU), XDG_SESSION_TYPE=wayland,
+    #   XDG_CURRENT_DESKTOP=GNOME and MUTTER_DEBUG_DUMMY_MODE_SPECS the size of the screen. It starts
+    #   XWayland itself (its log: "Using public X11 display :N"); X clients need the cookie in
+    #   $XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*.
+    # - A private, empty system bus: where /run/systemd/seats exists the shell asks logind, and it
+    #   crashes without a system bus.
+    # - The extension enabled in the private dconf before the shell starts (dconf-service is started
+    #   by the session bus, so XDG_CONFIG_HOME must be the bus's): enabled-extensions
+    #   ['ubuntu-appindicators@ubuntu.com'], disable-user-extensions false, and
+    #   welcome-dialog-last-shown-version '999' (no tour over the desktop).
+    # - Ready when the extension's watcher has a host. The session opens in the overview: Escape.
+    # - On AT-SPI the top bar belongs to the application gnome-shell: the item is a 'menu' named
+    #   after the item (Title "Voltara") in the right box, the app menu on the left has the same
+    #   name; its menu's items are labels. The title bar has no minimise button: Super+H.
+    # - The extension opens the menu on a click and on a right click; only a double click sends
+    #   Activate, a middle click SecondaryActivate. Before Activate and a menu item's Event it hands
+    #   the item an activation token (ProvideXdgActivationToken), starting a startup sequence: a busy
+    #   pointer until the program answers it or mutter gives up after 15 s.
+    # - It starts in about 3 s. Without replies on the system bus (a policy that lets none through)
+    #   it waits 25 s for logind.
+    def _start_gnome(self):
+        self._start_xvfb()
+        conf = self.tmp / 'system-bus.conf'
+        conf.write_text(f'<busconfig><type>system</type><listen>unix:dir={self.runtime}</listen>'
+                        '<policy context="default"><allow send_destination="*"/><allow receive_sender="*"/>'
+                        '<allow own="*"/></policy></busconfig>')
+        self.env['DBUS_SYSTEM_BUS_ADDRESS'] = self._spawn('system-bus', [
+            'dbus-daemon', f'--config-file={conf}', '--nofork', '--print-address={fd}'])
+        self._start_bus()
+        for key, value in (('enabled-extensions', "['ubuntu-appindicators@ubuntu.com']"),
+                           ('disable-user-extensions', 'false'), ('welcome-dialog-last-shown-version', "'999'")):
+            self.x('gsettings', 'set', 'org.gnome.shell', key, value)
+        self._spawn('gnome-shell', ['gnome-shell', '--nested', '--wayland'], dict(
+            self.env, LIBGL_ALWAYS_SOFTWARE='1', XDG_SESSION_TYPE='wayland', XDG_CURRENT_DESKTOP='GNOME',
+            MUTTER_DEBUG_DUMMY_MODE_SPECS='1024x768'))
+        log = self.out / 'gnome-shell.log'
+        display = wait_for('XWayland', lambda: re.search(r'public X11 display (:\d+)', log.read_text()), 3 * TIMEOUT)
+        cookie = wait_for('XWayland\'s cookie', lambda: next(self.runtime.glob('.mutter-Xwaylandauth.*'), None))
+        self.app_env = dict(DISPLAY=display[1], WAYLAND_DISPLAY='wayland-0', XDG_SESSION_TYPE='wayland',
+                            XAUTHORITY=str(cookie))
+        wait_for('a StatusNotifierItem host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'),
+                 3 * TIMEOUT)
+        self._start_atspi()
+        overview = lambda: self.shell_find('panel', 'Overview')  # noqa: E731
+        wait_for('the overview', overview)
+        self.x('xdotool', 'key', 'Escape')
+        wait_for('the overview to close', lambda: not overview())
+
+    def shell_find(self, role, name):
+        # The elements of GNOME Shell's own user interface (top bar, menus) on the screen.
+        def find(node):  # only where it is on the screen: the shell's tree is large, and has holes
+            shown = [c for c in node if c and c.getState().contains(self.at.STATE_SHOWING)]
+            return [c for c in shown if (c.getRoleName(), c.name) == (role, name)] + [m for c in shown for m in find(c)]
+        return find(next(a for a in self.at.Registry.getDesktop(0) if a and a.name == 'gnome-shell'))
 
     def _wait_tray_host(self):
         # A program started before the tray's host registers uses XEmbed for good.
@@ -188,10 +255,11 @@ class Session:
             print(f'--- end of {log}:', *log.read_text(errors='replace').splitlines()[-25:], sep='\n')
 
     def start_app(self, **env):
-        # On X the program is told the platform, as a user with qt6-wayland installed would not be.
+        # On X the program is told the platform, as a user with qt6-wayland installed would not be;
+        # in a Wayland session it chooses as it does for its users.
         env = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', LD_PRELOAD='libumockdev-preload.so.0',
                    UMOCKDEV_DIR=self.sysfs, XDG_CONFIG_DIRS=str(self.tmp / 'xdg'),  # no system-wide entries
-                   **({'XDG_SESSION_TYPE': 'wayland'} if self.user else {'QT_QPA_PLATFORM': 'xcb'}), **env)
+                   **self.app_env, **env)
         return self._spawn(f'voltara-{len(self.procs)}', [str(self.app_path)], env)
 
     def change(self, name, **attributes):

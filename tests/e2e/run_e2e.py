@@ -310,8 +310,38 @@ def wayland_session(s):
     check(s.stored('Window', *PLACES) == places, f'the places went from {places} to {s.stored("Window", *PLACES)}')
 
 
+def gnome_shell(s):
+    s.seed_registry(SEEN_WELCOME)
+    v = Voltara(s)  # as its users start it: it goes through XWayland of its own accord
+    v.wait_texts(('94%', 'No Info', 'On'))
+    wait_for('the icon registered with the extension\'s watcher', s.sni_items)
+    # The icon is in the top bar's right half; the app menu on the left bears the same name.
+    icon = wait_for('the icon in the top bar', lambda: [n for n in s.shell_find('menu', 'Voltara')
+                                                         if v.extents(n)[0] > 512])[0]
+    x, y, w, h = v.extents(icon)
+    x, y = x + w // 2, y + h // 2
+    menu_item = lambda item: wait_for(f'the menu\'s {item}', lambda: s.shell_find('label', item))[0]  # noqa: E731
+    step('Super+H hides the main window for good; a click opens the menu, a double click brings the window back')
+    lx, ly, _, _ = v.extents(v.find(v.main_window(), 'label', 'Battery Status:')[0])
+    s.click(lx + 4, ly + 4)  # to the front: Super+H minimises the focused window
+    s.x('xdotool', 'key', 'super+h')
+    wait_for('the main window to hide', lambda: v.main_window() is None)
+    stays('the minimised main window came back by itself', v.main_window, seconds=3)
+    s.click(x, y)
+    menu_item('Exit')
+    s.x('xdotool', 'key', 'Escape')
+    s.click(x, y, repeat=2)
+    wait_for('the main window back', v.main_window)
+    step('Exit from the menu ends the program')
+    s.click(x, y)
+    ex, ey, ew, eh = v.extents(menu_item('Exit'))
+    s.click(ex + ew // 2, ey + eh // 2)
+    v.ended()
+
+
 SCENARIOS = {'xembed_tray': (xembed_tray, THINKPAD, 'trayer'), 'sni_tray': (sni_tray, XPS, 'xfce'),
-             'no_tray': (no_tray, PN1VN08, 'none'), 'wayland_session': (wayland_session, THINKPAD, 'sway')}
+             'no_tray': (no_tray, PN1VN08, 'none'), 'wayland_session': (wayland_session, THINKPAD, 'sway'),
+             'gnome_shell': (gnome_shell, XPS, 'gnome')}
 
 
 def main(app, out, *names):
