@@ -14,4 +14,8 @@ bool TrayReportsDoubleClick();
 // Whether the window system tells and takes the places of top-level windows (native Wayland
 // does neither). Needs the application.
 bool WindowPlacesKnown();
+// Ends the startup feedback (GNOME's busy pointer) that a tray host begins when it hands the
+// icon an activation token before a click or a menu choice: Qt keeps the token for its native
+// Wayland windows only, so through XWayland nothing would answer it. Call after each.
+void AnswerActivationToken();
 }  // namespace desktop

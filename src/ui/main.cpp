@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QLocale>
+#include <QMenu>
 #include <vector>
 
 #include "Desktop.h"
@@ -45,6 +46,9 @@ int main(int argc, char* argv[]) {
                                desktop::WindowPlacesKnown(), &QSystemTrayIcon::isSystemTrayAvailable,
                                SystemRunEntryPlace()});
     OnSessionEnd(&main, [&main] { main.Form_Unload(); });
+    // A tray host's startup feedback for a click or a menu choice ends as the program takes it.
+    QObject::connect(main.trayIcon(), &QSystemTrayIcon::activated, &desktop::AnswerActivationToken);
+    QObject::connect(main.trayIcon()->contextMenu(), &QMenu::triggered, &desktop::AnswerActivationToken);
     if (!main.Form_Load()) return 0;
     // The program may have been ended inside a dialog of the start-up sequence.
     if (main.HasEnded()) return 0;

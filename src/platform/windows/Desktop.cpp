@@ -9,4 +9,6 @@ bool TrayReportsDoubleClick() { return true; }
 
 bool WindowPlacesKnown() { return true; }
 
+void AnswerActivationToken() {}
+
 }  // namespace desktop
