@@ -406,8 +406,9 @@ def make_programs(desktop, voltara_path, floor_path):
 # --- the phases
 
 def measure_startup(programs, runs):
-    """Exec to icon embedded in the panel, alternating the programs; one warm-up each."""
-    times = {p.name: [] for p in programs}
+    """Exec to icon embedded in the panel, alternating the programs; one warm-up each. Also the
+    peak RSS by then, in KiB."""
+    times, peaks = {p.name: [] for p in programs}, {p.name: [] for p in programs}
     for i in range(runs + 1):
         for p in programs:
             proc, started = p.start()
@@ -415,11 +416,31 @@ def measure_startup(programs, runs):
             elapsed = time.monotonic() - started
             if i:
                 times[p.name].append(elapsed * 1000)
+                peaks[p.name].append(memory(proc.pid)['VmHWM'])
             stop_process(proc)
             wait_for(f'the icon of {p.name} to go', lambda: not p.desktop.tray_icon(proc.pid), 10)
             del icon
             time.sleep(0.5)
-    return times
+    return times, peaks
+
+
+def one_shots(voltara, runs):
+    """Commands that print the battery once and end, taking turns after one warm-up each: exec to
+    exit in ms and peak RSS in KiB, both through /usr/bin/time (its %M)."""
+    commands = {'voltara --status': voltara.argv + ['--status'],
+                'voltara --status --json': voltara.argv + ['--status', '--json'],
+                'cat /sys/class/power_supply/BAT0/capacity': ['cat', '/sys/class/power_supply/BAT0/capacity']}
+    figures = {n: {'ms': [], 'peak_kib': []} for n in commands}
+    with tempfile.NamedTemporaryFile() as peak:
+        for i in range(runs + 1):
+            for n, argv in commands.items():
+                started = time.monotonic()
+                subprocess.run(['/usr/bin/time', '-f', '%M', '-o', peak.name, *argv], env=voltara.env,
+                               stdout=subprocess.DEVNULL, check=True)
+                if i:
+                    figures[n]['ms'].append((time.monotonic() - started) * 1000)
+                    figures[n]['peak_kib'].append(int(Path(peak.name).read_text()))
+    return figures
 
 
 def idle_cost(procs, seconds):
@@ -578,13 +599,16 @@ def main():
                         help='logs, traces and screenshots')
     parser.add_argument('--results', type=Path, default=HERE / 'results')
     parser.add_argument('--skip-callgrind', action='store_true')
+    parser.add_argument('--only-status', action='store_true',
+                        help='only voltara --status beside cat and the start-up of Voltara and the floor')
     args = parser.parse_args()
     q = args.quick
     cfg = {'idle_s': args.idle if args.idle is not None else (60 if q else 600),
            'startup_runs': 3 if q else 7, 'response_trials': 4 if q else 12, 'uevents': 200 if q else 1000,
            'day_refreshes': 288 if q else 1440, 'pace_s': 0.1, 'strace_refreshes': 20 if q else 50,
-           'callgrind_runs': 8 if q else 20}
-    for tool in ('Xvfb', 'trayer', 'dbus-daemon', 'cbatticon', 'strace', 'valgrind', 'callgrind_annotate', 'import'):
+           'callgrind_runs': 8 if q else 20, 'status_runs': 10 if q else 30}
+    for tool in ('Xvfb', 'trayer', 'dbus-daemon', '/usr/bin/time') + (() if args.only_status else (
+            'cbatticon', 'strace', 'valgrind', 'callgrind_annotate', 'import')):
         if not shutil.which(tool):
             sys.exit(f'run-bench: {tool} is missing (bench/README.md lists the packages)')
     for program in (args.voltara, args.floor):
@@ -597,10 +621,16 @@ def main():
 
     with Desktop(args.out) as desktop:
         voltara, floor, cbatticon = make_programs(desktop, args.voltara, args.floor)
-        programs = [voltara, floor, cbatticon]
+        programs = [voltara, floor] if args.only_status else [voltara, floor, cbatticon]
 
         log(f'start-up: {cfg["startup_runs"]} runs each (after one warm-up)')
-        startup = measure_startup(programs, cfg['startup_runs'])
+        startup, startup_peak = measure_startup(programs, cfg['startup_runs'])
+        log(f'one-shot status: {cfg["status_runs"]} runs each (after one warm-up)')
+        results.update(startup_ms=startup, startup_peak_kib=startup_peak,
+                       one_shot=one_shots(voltara, cfg['status_runs']))
+        if args.only_status:
+            print_one_shots(results)
+            return save(args, results, '-status')
 
         log('starting all three for the long measurements')
         procs, icons = {}, {}
@@ -659,14 +689,19 @@ def main():
             log(f'callgrind: {cfg["callgrind_runs"]} runs of the power-event handler')
             callgrind = callgrind_power_event(desktop, voltara, args.out, cfg['callgrind_runs'], 1.5)
 
-    results.update(startup_ms=startup, memory_settled_kib=mem_settled, largest_mappings_kib=mappings, memory_before_growth_kib=mem_before,
+    results.update(memory_settled_kib=mem_settled, largest_mappings_kib=mappings, memory_before_growth_kib=mem_before,
                    memory_after_uevents_kib=mem_uevents, memory_after_day_kib=mem_day, idle=idle,
                    response_ms=latencies, response_missed=missed, strace=strace, callgrind=callgrind)
     rows = table(results)
     results['table'] = rows
     print_table(rows, results)
+    print_one_shots(results)
+    save(args, results, '-quick' if q else '')
+
+
+def save(args, results, suffix):
     args.results.mkdir(parents=True, exist_ok=True)
-    name = datetime.date.today().isoformat() + ('-quick' if q else '') + '.json'
+    name = datetime.date.today().isoformat() + suffix + '.json'
     (args.results / name).write_text(json.dumps(results, indent=1) + '\n')
     log(f'results: {args.results / name}; logs and traces: {args.out}')
 
@@ -751,6 +786,16 @@ def print_table(rows, r):
     missed = r['response_missed']
     if any(missed.values()):
         print(f'icon changes not seen within 15 s: {missed}')
+
+
+def print_one_shots(r):
+    """The battery shown once: the status command and cat to their exit, the tray programs to their icon."""
+    print(f'\nThe battery once: exec to exit or to the tray icon, median of {r["config"]["status_runs"]} '
+          f'(tray programs: {r["config"]["startup_runs"]}); peak RSS by then\n')
+    rows = [(n, f['ms'], f['peak_kib']) for n, f in r['one_shot'].items()]
+    rows += [(f'{n} to its tray icon', r['startup_ms'][n], r['startup_peak_kib'][n]) for n in r['startup_ms']]
+    for name, ms, kib in rows:
+        print(f'{name:<46} {fmt(median(ms)):>7} ms {fmt(max(kib) / 1024):>7} MiB')
 
 
 def machine():

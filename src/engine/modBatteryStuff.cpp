@@ -24,27 +24,26 @@ constexpr std::int16_t LargestCount = std::numeric_limits<std::int16_t>::max() -
 constexpr double SuspendToleranceSeconds = 60.0;
 constexpr double SecondsPerDay = 24 * 3600.0;
 
-struct History {
-    Decimal average;  // minutes per percentage point
-    std::int16_t count = 0;
-};
-
 std::optional<Decimal> StoredDecimal(const RegistryDatum& d) {
     if (d.IsEmpty()) return Decimal();
     if (d.IsInteger()) return Decimal::FromInteger(d.integer());
     return Decimal::Parse(d.text());
 }
 
-// The stored average, or nothing when there is none to build on: no samples yet, an
-// average of 0 (which no sample of a falling charge can give), or values this program
-// never writes (a text that is no number, a negative rate, a count out of range).
-std::optional<History> ReadHistory(modRegistry& registry) {
+}  // namespace
+
+// Nothing when there is no average to build on: no samples yet, an average of 0 (which no
+// sample of a falling charge can give), or values this program never writes (a text that is
+// no number, a negative rate, a count out of range).
+std::optional<DischargeHistory> ReadDischargeHistory(modRegistry& registry) {
     const auto average = StoredDecimal(registry.GetUserString(regkeys::TimeCalc, DataValue));
     const std::int16_t count = AsSmallInteger(registry.GetUserString(regkeys::TimeCalc, CountValue));
     if (!average || average->IsNegative() || average->IsZero()) return std::nullopt;
     if (count < 1 || count > LargestCount) return std::nullopt;
-    return History{*average, count};
+    return DischargeHistory{*average, count};
 }
+
+namespace {
 
 // Once the count has reached the cap it is set back, so the newest samples keep a
 // weight of at least 1/10001.
@@ -66,7 +65,7 @@ void modBatteryStuff::RecordDischargeSample(std::int16_t& drop, double& elapsedM
     const auto sample = Decimal::FromDouble(elapsedMinutes / drop);
     if (!sample || sample->IsZero()) return;
 
-    const History history = ReadHistory(registry_).value_or(History{});
+    const DischargeHistory history = ReadDischargeHistory(registry_).value_or(DischargeHistory{});
     const Decimal n = Decimal::FromInteger(history.count);
     const auto weighted = Decimal::Multiply(history.average, n);
     const auto sum = weighted ? Decimal::Add(*weighted, *sample) : std::nullopt;
@@ -81,7 +80,7 @@ void modBatteryStuff::RecordDischargeSample(std::int16_t& drop, double& elapsedM
 }
 
 std::string modBatteryStuff::EstimateRemainingTime() {
-    const auto history = ReadHistory(registry_);
+    const auto history = ReadDischargeHistory(registry_);
     if (!history) return NoInfo;
     // One reading of the charge for hours and minutes alike, so they cannot disagree.
     const auto minutes = Decimal::Multiply(history->average, Decimal::FromInteger(power_.BatteryLifePercent()));

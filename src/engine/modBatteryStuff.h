@@ -5,8 +5,18 @@
 #include <string>
 
 #include "Clock.h"
+#include "Decimal.h"
 #include "PowerSource.h"
 #include "modRegistry.h"
+
+// The learned discharge: the running average of minutes per percentage point and how many
+// samples it holds.
+struct DischargeHistory {
+    Decimal average;
+    std::int16_t count = 0;
+};
+// The stored history, where the estimator would build on it.
+std::optional<DischargeHistory> ReadDischargeHistory(modRegistry& registry);
 
 // The remaining-time estimator: learns minutes per percentage point while on battery
 // and keeps the running average in "Data"/"Count" under the Time Calc key.

@@ -22,6 +22,7 @@
 #include "RegistryDatum.h"
 #include "SingleInstance.h"
 #include "StatusComposition.h"
+#include "StatusReport.h"
 #include "SystemColours.h"
 #include "Twips.h"
 #include "TwipsLayout.h"
@@ -341,22 +342,15 @@ void frmMain::RunPowerEvent() {
 }
 
 void frmMain::Progress() {
-    // A step that fails (a failed read of the power status above all) is abandoned: what it
-    // would have written keeps its previous state, and the refresh goes on with the next.
-    const auto step = [](const char* what, const auto& run) {
-        try {
-            run();
-            return true;
-        } catch (const std::exception& e) {
-            qCWarning(lcPower) << "Refresh: the" << what << "stays as it was:" << e.what();
-            return false;
-        }
-    };
-    std::optional<StatusClassification> c;
-    step("status", [&] { c = ClassifyStatus(sysInfo); });
+    // The texts come from the steps `voltara --status` takes too. A step that fails (a failed
+    // read of the power status above all) is abandoned: what it would have written keeps its
+    // previous state, and the refresh goes on with the next.
+    const ComposedStatus composed =
+        ComposeStatusTexts(sysInfo, {S(lblDisplay[0]->text()), S(lblDisplay[1]->text()), S(lblDisplay[2]->text())},
+                           [this] { return estimator_->GetRemainingTime(); });
+    const std::optional<StatusClassification>& c = composed.classification;
 
     QIcon small;
-    bool statusWritten = false;
     if (c) {
         const QString status = Q(c->statusText);
 
@@ -377,18 +371,11 @@ void frmMain::Progress() {
             ImgStatus->setPixmap(large.pixmap(32, 32));
             ImgStatus->resize(32, 32);
         }
-
-        // 6. Battery Status text.
-        statusWritten =
-            step("Battery Status text", [&] { lblDisplay[0]->setText(Q(BatteryStatusText(c->statusText, sysInfo))); });
     }
-    // 7. Battery Time text, after whatever Battery Status text the label holds.
-    step("Battery Time text", [&] {
-        lblDisplay[1]->setText(
-            Q(BatteryTimeText(S(lblDisplay[0]->text()), [this] { return estimator_->GetRemainingTime(); })));
-    });
-    // 8. AC text.
-    if (c) step("AC text", [&] { lblDisplay[2]->setText(Q(ACText(c->statusText, sysInfo))); });
+    // 6. to 8. Battery Status, Battery Time and AC texts; an unchanged text is no change.
+    lblDisplay[0]->setText(Q(composed.texts.batteryStatus));
+    lblDisplay[1]->setText(Q(composed.texts.batteryTime));
+    lblDisplay[2]->setText(Q(composed.texts.ac));
 
     // 9. Compact window.
     if (sbjCompact->isChecked() && progress_) {
@@ -401,7 +388,7 @@ void frmMain::Progress() {
     // 10. and 11. The time stamp goes with the Battery Status text: the next sampling step
     // measures the fall from that text over the time since it was written.
     if (c) sysInfo.Tag = QString::number(c->iconNumber);
-    if (statusWritten) {
+    if (composed.statusWritten) {
         LastUpdate = static_cast<std::int32_t>(RoundHalfEven(services_.clock.SecondsSinceMidnight()));
         lastUpdateAwake_ = services_.clock.AwakeSeconds();
     }

@@ -11,11 +11,15 @@
 #include "Platform.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
+#include "StatusCommand.h"
 #include "SystemClock.h"
 #include "frmMain.h"
 #include "modRegistry.h"
 
 int main(int argc, char* argv[]) {
+    // --status, --help and --version print and end before anything of the GUI exists (the
+    // XWayland choice included), so that they need no display.
+    if (const auto exitStatus = RunCommandLine(argc, argv)) return *exitStatus;
     // Qt takes the platform from the command line; the argument is not handed on to anything
     // the program starts, as an environment variable would be.
     std::vector<char*> args(argv, argv + argc);

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QtTest>
+#include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "IconResources.h"
+#include "StatusReport.h"
 #include "frmProgress.h"
 #include "modSystemTray.h"
 #include "modTopMostWindow.h"
@@ -94,6 +100,46 @@ private Q_SLOTS:
             QCOMPARE(m.trayIcon()->icon().cacheKey(), icon);
         }
         QVERIFY(f.boxes.shown.empty());  // not "No battery detected!" nor a rule: nothing was known
+    }
+
+    // `voltara --status` shows the window's texts for the values of every real dump, with the
+    // numbers behind them, and leaves the sample count alone where the window sets it back.
+    void statusReportAgreesWithTheWindow() {
+        ShellFixture f;
+        f.putUser(regkeys::TimeCalc, "Data", "1.2");
+        frmMain& m = f.load();
+        std::ifstream dumps(VOLTARA_TEST_DATA "/power_supply/expected.txt");
+        int rows = 0;
+        for (std::string line; std::getline(dumps, line);) {
+            if (line.starts_with('#') || line.find("->") == std::string::npos) continue;
+            std::istringstream(line.substr(line.find("->") + 2)) >> f.power.ac >> f.power.status >> f.power.percent >>
+                f.power.lifeTime;
+            f.putUser(regkeys::TimeCalc, "Count", "10000");
+            const StatusReport report = ReadStatusReport(f.power, f.store);
+            QCOMPARE(f.user(regkeys::TimeCalc, "Count"), QString("10000"));
+            m.Progress();
+            const QStringList l = Labels(f);
+            const bool timed = l[1] != "Unknown", system = f.power.lifeTime != -1;
+            QCOMPARE(f.user(regkeys::TimeCalc, "Count"), QString(timed && !system ? "9850" : "10000"));
+            const QJsonObject expected{
+                {"text", l.join(' ')},
+                {"status", l[0]},
+                {"time", l[1]},
+                {"ac", l[2]},
+                {"percent", f.power.percent <= 100 ? QJsonValue(f.power.percent) : QJsonValue()},
+                {"seconds",
+                 timed ? QJsonValue(system ? f.power.lifeTime : std::round(1.2 * f.power.percent) * 60) : QJsonValue()},
+                {"source", timed ? QJsonValue(system ? "system" : "estimate") : QJsonValue()},
+                {"on_mains", f.power.ac == 1},
+                {"charging", l[2] == "Charging"},
+                {"minutes_per_percent", 1.2},
+                {"samples", 10000}};
+            QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(StatusJson(report))).object();
+            json.remove("tooltip");  // the compact window's, by the same function
+            QCOMPARE(json, expected);
+            ++rows;
+        }
+        QVERIFY(rows > 15);
     }
 
     void secondCopyShowsOnlyTheGuardMessage() {
