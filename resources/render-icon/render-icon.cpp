@@ -52,14 +52,14 @@ void PutLittleEndian(QByteArray& out, unsigned value, int bytes) {
 
 // An icon file whose images are PNGs, as Windows reads them since Vista: a directory of
 // entries, each giving the size (0 for 256), the bit depth and where its PNG lies.
-int WriteIco(const char* outFile, int count, char** specs) {
+int WriteIco(const char* outFile, int count, char** entries) {
     std::vector<std::pair<int, QByteArray>> images;
     for (int i = 0; i < count; ++i) {
-        const QString spec = QString::fromLocal8Bit(specs[i]);
-        const qsizetype colon = spec.lastIndexOf(QLatin1Char(':'));
-        const auto size = Size(colon < 0 ? "" : qPrintable(spec.mid(colon + 1)));
+        const QString entry = QString::fromLocal8Bit(entries[i]);  // ICON.svg:SIZE
+        const qsizetype colon = entry.lastIndexOf(QLatin1Char(':'));
+        const auto size = Size(colon < 0 ? "" : qPrintable(entry.mid(colon + 1)));
         if (!size || *size > 256) return 2;
-        const auto image = Render(spec.left(colon), *size);
+        const auto image = Render(entry.left(colon), *size);
         if (!image) return 1;
         QByteArray png;
         QBuffer buffer(&png);

@@ -5,12 +5,14 @@ namespace {
 constexpr const char* EntryName = "Voltara";
 
 bool On(const RegistryDatum& value) { return !EqualsEmptyText(value); }
-}  // namespace
 
-std::string RunEntryCommand(RunEntryPlace place, const std::string& programPath) {
-    if (place == RunEntryPlace::MachineKey) return programPath;
-    return '"' + programPath + '"';
+// The command stored for the program file at path: the path itself for the machine key's
+// back end (which quotes it as its format asks), quoted in the user's Windows Run key, so
+// that Windows never runs a prefix of a path with blanks (C:\My.exe for C:\My Tools\...).
+std::string Command(RunEntryPlace place, const std::string& programPath) {
+    return place == RunEntryPlace::MachineKey ? programPath : '"' + programPath + '"';
 }
+}  // namespace
 
 bool RunEntryStored(modRegistry& registry, RunEntryPlace place) {
     if (place == RunEntryPlace::UserKey && On(registry.GetUserString(regkeys::Run, EntryName))) return true;
@@ -18,7 +20,7 @@ bool RunEntryStored(modRegistry& registry, RunEntryPlace place) {
 }
 
 bool StoreRunEntry(modRegistry& registry, RunEntryPlace place, const std::string& programPath, bool on) {
-    const std::string value = on ? RunEntryCommand(place, programPath) : std::string();
+    const std::string value = on ? Command(place, programPath) : std::string();
     if (place == RunEntryPlace::MachineKey) {
         registry.SaveMachineString(regkeys::Run, EntryName, value);
     } else {

@@ -16,11 +16,6 @@ enum class RunEntryPlace {
     UserKey,
 };
 
-// The command stored for the program file at path: the path itself for the machine key's
-// back end (which quotes it as its format asks), quoted in the user's Windows Run key, so
-// that Windows never runs a prefix of a path with blanks (C:\My.exe for C:\My Tools\...).
-std::string RunEntryCommand(RunEntryPlace place, const std::string& programPath);
-
 // Whether an entry that starts the program at log-on is stored.
 bool RunEntryStored(modRegistry& registry, RunEntryPlace place);
 
