@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QByteArray>
+#include <vector>
 
 // What the desktop the program runs on offers, found at start; one file per platform.
 namespace desktop {
@@ -18,4 +20,7 @@ bool WindowPlacesKnown();
 // icon an activation token before a click or a menu choice: Qt keeps the token for its native
 // Wayland windows only, so through XWayland nothing would answer it. Call after each.
 void AnswerActivationToken();
+// The X11 startup-notification "remove" message for a token, in the 20-byte pieces client
+// messages carry, the last padded with NULs. Linux only.
+std::vector<QByteArray> StartupRemovePieces(const QByteArray& token);
 }  // namespace desktop

@@ -109,6 +109,7 @@ void frmMain::BuildLayout() {
     TwipsLayout layout(this);
 
     fraStatus = new QGroupBox(QStringLiteral("Power Status"), this);
+    fraStatus->setObjectName(QStringLiteral("fraStatus"));
     layout.Add(fraStatus, 52, 15, 2970, 1290);
 
     ImgStatus = new QLabel(fraStatus);

@@ -145,6 +145,9 @@ frmSetup::frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& s
     chkACOn->setObjectName(QStringLiteral("chkACOn"));
     cmdFinish->setObjectName(QStringLiteral("cmdFinish"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    fraBatteryLowWarning->setObjectName(QStringLiteral("fraBatteryLowWarning"));
+    fraBatteryPowerInforming->setObjectName(QStringLiteral("fraBatteryPowerInforming"));
+    fraACStatusChange->setObjectName(QStringLiteral("fraACStatusChange"));
 
     QWidget* order[] = {txtLowWarningPercent,
                         txtLowWarningTime,

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Desktop.h"
 #include "IconResources.h"
 #include "StatusReport.h"
 #include "frmProgress.h"
@@ -102,6 +103,28 @@ private Q_SLOTS:
         QVERIFY(f.boxes.shown.empty());  // not "No battery detected!" nor a rule: nothing was known
     }
 
+#ifdef Q_OS_LINUX
+    // Through XWayland in a Wayland session with an X server, unless the user chose a platform;
+    // the "remove" message that ends a tray host's startup feedback, escaped, in 20-byte pieces.
+    void desktopChoices() {
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        const std::tuple<const char*, const char*, const char*, const char*, bool> sessions[] = {
+            {"wayland-0", ":0", nullptr, "-style", true},     {nullptr, ":0", nullptr, nullptr, false},
+            {"wayland-0", nullptr, nullptr, nullptr, false},  {"wayland-0", ":0", "wayland", nullptr, false},
+            {"wayland-0", ":0", nullptr, "-platform", false}, {"wayland-0", ":0", nullptr, "--platform", false}};
+        for (const auto& [wayland, display, chosen, argument, xwayland] : sessions) {
+            for (const auto& [name, value] : {std::pair{"WAYLAND_DISPLAY", wayland}, std::pair{"DISPLAY", display},
+                                              std::pair{"QT_QPA_PLATFORM", chosen}})
+                value ? qputenv(name, value) : qunsetenv(name);
+            char* argv[] = {const_cast<char*>("voltara"), const_cast<char*>(argument), nullptr};
+            QCOMPARE(desktop::RunThroughXWayland(argument ? 2 : 1, argv), xwayland);
+        }
+        qputenv("QT_QPA_PLATFORM", platform);
+        QCOMPARE(desktop::StartupRemovePieces("a b\"c\\d_0123"),
+                 (std::vector<QByteArray>{"remove: ID=a\\ b\\\"c\\\\", QByteArray("d_0123").leftJustified(20, '\0')}));
+    }
+#endif
+
     // `voltara --status` shows the window's texts for the values of every real dump, with the
     // numbers behind them, and leaves the sample count alone where the window sets it back.
     void statusReportAgreesWithTheWindow() {
@@ -134,7 +157,9 @@ private Q_SLOTS:
                 {"charging", l[2] == "Charging"},
                 {"minutes_per_percent", 1.2},
                 {"samples", 10000}};
-            QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(StatusJson(report))).object();
+            const std::string raw = StatusJson(report);
+            QVERIFY(raw.starts_with("{\"text\":\"" + l.join(' ').toStdString() + "\","));  // as written, unescaped
+            QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(raw)).object();
             json.remove("tooltip");  // the compact window's, by the same function
             QCOMPARE(json, expected);
             ++rows;
@@ -169,6 +194,10 @@ private Q_SLOTS:
         f.power.ac = 1;
         m.sysInfo_PowerStatusChanged();
         QCOMPARE(f.boxes.texts().last(), QString("AC Power is now On."));
+        // The AC text the run left is the rule's only memory: the next run, nothing changed, shows nothing.
+        const auto shown = f.boxes.shown.size();
+        m.timRefresh_Timer();
+        QCOMPARE(f.boxes.shown.size(), shown);
         for (const auto& box : f.boxes.shown)
             QVERIFY(box.title == "Voltara" && box.icon == MessageBoxes::Icon::Information && box.setForeground);
     }

@@ -73,7 +73,8 @@ TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
          {"Off 83 90 0 1 0.75 85%", "Off 83 90 0 1 0.75 85.5%", "On 83 90 0 1 - 85%", "Charging 83 90 0 1 - 85%",
           "Off 85 90 0 1 - 85%", "Off 255 90 0 1 - 85%", "Off 50 90 0 1 - No Battery", "Off 83 0 0 1 - 85%",
           "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0.5 85%", "Off 83 60 20 1 0.5 85%",
-          "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0.75 85%"}) {
+          "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0.75 85%", "Off 98 90 0 1 0.75 100%",
+          "Off 83 90 0 1 - 101%"}) {
         std::istringstream in(row);
         std::string ac, learned, status;
         bool wallKnown = false;

@@ -83,6 +83,11 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     ASSERT_EQ(backend->CreateKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Other", 0x1, &reader), reg::ERROR_SUCCESS);
     EXPECT_EQ(backend->SetValueEx(reader, "V", reg::REG_SZ, nullptr, 0), reg::ERROR_ACCESS_DENIED);
     backend->CloseKey(reader);
+    // A NUL inside has no place in an Exec line: refused, not reported as stored.
+    ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &reader), reg::ERROR_SUCCESS);
+    EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, reinterpret_cast<const std::uint8_t*>("a\0b"), 3),
+              reg::ERROR_INVALID_PARAMETER);
+    backend->CloseKey(reader);
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
     EXPECT_EQ((std::vector{mode(cu), mode(folder), mode(folder.parent_path())}), (std::vector{0600u, 0700u, 0700u}));
     EXPECT_EQ(Names(folder), kJustTheStore);

@@ -32,17 +32,23 @@ bool TrayReportsDoubleClick() {
 
 bool WindowPlacesKnown() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
+std::vector<QByteArray> StartupRemovePieces(const QByteArray& token) {
+    QByteArray id;
+    for (const char c : token) id += (c == ' ' || c == '"' || c == '\\') ? QByteArray("\\") + c : QByteArray(1, c);
+    const QByteArray message = "remove: ID=" + id + '\0';
+    std::vector<QByteArray> pieces;
+    for (qsizetype at = 0; at < message.size(); at += 20) pieces.push_back(message.mid(at, 20).leftJustified(20, '\0'));
+    return pieces;
+}
+
 void AnswerActivationToken() {
     // Qt's StatusNotifierItem keeps the token in XDG_ACTIVATION_TOKEN. On X11 the startup
-    // sequence it names ends with a "remove" message to the root window, sent in pieces of
-    // 20 bytes (the startup-notification protocol), the first of its own type.
+    // sequence it names ends with a "remove" message to the root window, the first piece of
+    // its own type.
     const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (token.isEmpty() || !x11) return;
     qunsetenv("XDG_ACTIVATION_TOKEN");  // used once; nor handed on to what the program starts
-    QByteArray id;
-    for (const char c : token) id += (c == ' ' || c == '"' || c == '\\') ? QByteArray("\\") + c : QByteArray(1, c);
-    const QByteArray message = "remove: ID=" + id + '\0';
     xcb_connection_t* connection = x11->connection();
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const auto atom = [connection](const char* name) {
@@ -56,13 +62,14 @@ void AnswerActivationToken() {
     const xcb_window_t sender = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       XCB_COPY_FROM_PARENT, 0, nullptr);
-    for (qsizetype at = 0; at < message.size(); at += 20) {
+    const std::vector<QByteArray> pieces = StartupRemovePieces(token);
+    for (const QByteArray& piece : pieces) {
         xcb_client_message_event_t event{};
         event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 8;
         event.window = sender;
-        event.type = at == 0 ? first : next;
-        std::memcpy(event.data.data8, message.constData() + at, std::min<qsizetype>(20, message.size() - at));
+        event.type = &piece == &pieces.front() ? first : next;
+        std::memcpy(event.data.data8, piece.constData(), sizeof event.data.data8);
         xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char*>(&event));
     }
     xcb_destroy_window(connection, sender);

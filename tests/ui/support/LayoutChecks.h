@@ -17,3 +17,48 @@ inline QStringList CutTexts(const QWidget* window) {
     }
     return cut;
 }
+
+// The relations between a window's elements, named by their object names, that do not hold:
+// "A above B" (A ends before B starts), "A left-of B" (on one line, A ends before B starts),
+// "A over B" (on B's line and within it: a field in its label's sentence), "A in B", "A buddy B"
+// (A's access key goes to B), "tab A B ...": Tab goes from each to the next and from the last
+// back to A, "default A": A alone is the default button.
+inline QStringList Broken(const QWidget* window, const QStringList& relations) {
+    const auto place = [window](const QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
+    const auto oneLine = [](const QRect& a, const QRect& b) { return a.top() < b.bottom() && b.top() < a.bottom(); };
+    QStringList broken;
+    for (const QString& relation : relations) {
+        QStringList words = relation.split(' ');
+        const QString op = words[0] == "tab" || words[0] == "default" ? words.takeFirst() : words.takeAt(1);
+        QList<QWidget*> w;
+        for (const QString& name : words) w << window->findChild<QWidget*>(name);
+        if (w.contains(nullptr)) {
+            broken << relation + " (missing)";
+            continue;
+        }
+        bool holds = false;
+        if (op == "tab") {
+            QStringList order;
+            QWidget* next = w[0];
+            do {
+                if (next->focusPolicy() & Qt::TabFocus) order << next->objectName();
+                next = next->nextInFocusChain();
+            } while (next != w[0] && order.size() <= words.size());
+            holds = order == words;
+        } else if (op == "default") {
+            QStringList defaults;
+            for (const auto* b : window->findChildren<QPushButton*>())
+                if (b->isDefault()) defaults << b->objectName();
+            holds = defaults == words;
+        } else {
+            const QRect a = place(w[0]), b = place(w[1]);
+            if (op == "above") holds = a.bottom() < b.top();
+            if (op == "left-of") holds = a.right() < b.left() && oneLine(a, b);
+            if (op == "over") holds = a.left() > b.left() && a.right() < b.right() && oneLine(a, b);
+            if (op == "in") holds = b.contains(a);
+            if (op == "buddy") holds = qobject_cast<QLabel*>(w[0]) && qobject_cast<QLabel*>(w[0])->buddy() == w[1];
+        }
+        if (!holds) broken << relation;
+    }
+    return broken;
+}
