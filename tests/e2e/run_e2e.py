@@ -226,14 +226,17 @@ def xembed_tray(s):
     check(not s.tray_icons(), 'the icon stayed in the notification area')
     check(stored()[:2] == twips(*place), f'the main window at {place} was stored as {stored()}')
 
-    step('the next start: compact, strip and main window in their places')
+    step('the next start: compact, strip and main window in their places; the session ends (SIGTERM): the place kept')
     v = Voltara(s)
     v.placed('the compact strip', v.strip, moved)
     v.menu('Full', *v.tray_icon())
-    v.placed('the main window', v.main_window, place)
+    main = v.placed('the main window', v.main_window, place)
     check(stored()[2:] == twips(*moved), f'after a restart the strip at {moved} was stored as {stored()}')
-    v.menu('Exit', *v.tray_icon())
+    s.x('xdotool', 'windowmove', v.x_window(main), '40', '30')
+    place = wait_for('the main window to move', lambda: v.frame(main)[:2] != place and v.frame(main)[:2])
+    v.proc.send_signal(signal.SIGTERM)
     v.ended()
+    check(stored()[:2] == twips(*place), f'the main window at {place} was stored as {stored()} at the session\'s end')
 
 
 def sni_tray(s):

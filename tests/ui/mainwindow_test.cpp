@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QtTest>
 #include <cmath>
@@ -68,8 +69,16 @@ private Q_SLOTS:
         QVERIFY(Shows(m.ImgStatus->pixmap(), icon - 1, 32));
         QVERIFY(Shows(m.compactWindow()->imgIcon->pixmap(), icon, 16));
         QVERIFY(Shows(m.trayIcon()->icon().pixmap(16), icon, 16));
-        // A dense screen gets the drawing at twice the pixels.
+        // A dense screen gets the drawing at twice the pixels; a size no drawing has, a scaled one; a painter, the
+        // pixmap.
         QCOMPARE(m.trayIcon()->icon().pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+        QCOMPARE(m.trayIcon()->icon().pixmap(24).size(), QSize(24, 24));
+        QImage painted(16, 16, QImage::Format_ARGB32_Premultiplied);
+        painted.fill(Qt::transparent);
+        QPainter painter(&painted);
+        m.trayIcon()->icon().paint(&painter, painted.rect());
+        painter.end();
+        QCOMPARE(painted, m.trayIcon()->icon().pixmap(16).toImage().convertToFormat(painted.format()));
         const QString tip = texts[0].leftJustified(63, QLatin1Char('.'));  // shown whole; one more is cut
         modSystemTray::ModifyTrayIcon(*m.trayIcon(), QIcon(), tip + "!");
         QCOMPARE(m.trayIcon()->toolTip(), tip);

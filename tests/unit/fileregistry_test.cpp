@@ -89,7 +89,8 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               reg::ERROR_INVALID_PARAMETER);
     backend->CloseKey(reader);
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
-    EXPECT_EQ((std::vector{mode(cu), mode(folder), mode(folder.parent_path())}), (std::vector{0600u, 0700u, 0700u}));
+    EXPECT_EQ((std::vector{mode(cu), mode(cu.string() + ".lock"), mode(folder), mode(folder.parent_path())}),
+              (std::vector{0600u, 0600u, 0700u, 0700u}));
     EXPECT_EQ(Names(folder), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
 }
