@@ -142,6 +142,8 @@ private Q_SLOTS:
         QTest::keyClick(&info, Qt::Key_Escape);
         QVERIFY(info.isVisible() && modTopMostWindow::IsTopMost(&info) &&
                 !info.windowFlags().testFlag(Qt::WindowTitleHint));
+        for (QLabel* text : {info.lblBoldPrompt, info.lblPrompt})  // black, whatever the theme's text colour
+            QCOMPARE(text->palette().color(QPalette::WindowText), QColor(Qt::black));
         QTest::keyClick(info.cmdOK, Qt::Key_Return);
         QCOMPARE(f.user(regkeys::Setting, "Show Info"), QString("No"));
         QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
@@ -234,6 +236,13 @@ private Q_SLOTS:
         QCOMPARE((QStringList{d->windowTitle(), d->lblTitle->text(), d->lblVersion->text()}),
                  (QStringList{"About Voltara", "Voltara", "Version 2.0.0"}));
         QCOMPARE(d->picIcon->pixmap().deviceIndependentSize().toSize(), d->picIcon->contentsRect().size());
+        // The title dark blue, the links blue and underlined on light blue, the maker in bold; what a screen reader
+        // says.
+        const auto colour = [](QLabel* l, QPalette::ColorRole role) { return l->palette().color(role).name(); };
+        QCOMPARE((QStringList{colour(d->lblTitle, QPalette::WindowText), colour(d->lblEmail, QPalette::WindowText),
+                              colour(d->lblWebsite, QPalette::Window), QString::number(d->lblEmail->font().underline()),
+                              QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription()}),
+                 (QStringList{"#0000c0", "#0000ff", "#c0c0ff", "1", "1", "Writes a message to the maker"}));
         const std::unique_ptr<Launcher> desktop = MakeLauncher();
         d->setLauncher(browser == "desktop" ? *desktop : f.launcher, desk_.path());
         f.launcher.browser = browser;

@@ -300,18 +300,31 @@ private Q_SLOTS:
         QApplication::setPalette(menus, "QMenu");
         ShellFixture f;
         frmMain& m = f.load();
-        m.sbjAlwaysOnTop_Click();
-        m.sbjCompact_Click();
+        const auto choose = [](QAction* item) {  // from the menu, which ticks a checkable item first
+            item->trigger();
+            QCoreApplication::processEvents();
+        };
+        choose(m.sbjAlwaysOnTop);
+        choose(m.sbjCompact);
         QPointer<frmProgress> strip = m.compactWindow();
         QVERIFY(strip && strip->isVisible() && modTopMostWindow::IsTopMost(strip));
         for (const QWidget* w : std::initializer_list<const QWidget*>{&m, strip->picContainer})
             QCOMPARE(w->palette().color(QPalette::Window), QColor(1, 2, 3));
         strip->move(60, 60);
+        // Dragged by its track with the left button (here without the window manager's help), not the right.
+        for (const auto button : {Qt::RightButton, Qt::LeftButton}) {
+            const QPoint before = strip->pos(), from = QCursor::pos();
+            QMouseEvent press(QEvent::MouseButtonPress, {}, from, button, button, {});
+            QMouseEvent move(QEvent::MouseMove, {}, from + QPoint(20, 10), Qt::NoButton, button, {});
+            QMouseEvent release(QEvent::MouseButtonRelease, {}, from + QPoint(20, 10), button, {}, {});
+            for (QMouseEvent* e : {&press, &move, &release}) QCoreApplication::sendEvent(strip->picContainer, e);
+            QCOMPARE(strip->pos() - before, button == Qt::LeftButton ? QPoint(20, 10) : QPoint());
+        }
         QTest::mouseDClick(strip->imgIcon, Qt::RightButton);  // only a left double click on the icon ends
         QCOMPARE(f.endCalls, 0);
         strip->close();
         QVERIFY(m.sbjFull->isChecked() && !m.sbjCompact->isChecked() && m.isVisible());
-        QCOMPARE(f.user(regkeys::Window, "Display") + f.user(regkeys::Window, "CompactX"), QString("0900"));
+        QCOMPARE(f.user(regkeys::Window, "Display") + f.user(regkeys::Window, "CompactX"), QString("0300"));
         QVERIFY(ShellFixture::gone(strip));
         QVERIFY(m.sbjAlwaysOnTop->isVisible() && modTopMostWindow::IsTopMost(&m));
         // Start with Windows on, then off: the program file beside the running one, in the
@@ -319,12 +332,15 @@ private Q_SLOTS:
         const bool perUser = SystemRunEntryPlace() == RunEntryPlace::UserKey;
         const QString program = perUser ? R"("\opt\voltara\voltara.exe")" : "/opt/voltara/voltara";
         for (const QString& entry : {program, QString()}) {
-            m.sbjStartWithWindows_Click();
+            choose(m.sbjStartWithWindows);
             const auto hive = perUser ? reg::Hive::CurrentUser : reg::Hive::LocalMachine;
             QCOMPARE(QString::fromStdString(f.store.TextOf(hive, regkeys::Run, "Voltara")), entry);
             QCOMPARE(m.sbjStartWithWindows->isChecked(), !entry.isEmpty());
         }
-        m.sbjCompact_Click();
+        choose(m.sbjCompact);
+        choose(m.sbjFull);
+        QVERIFY(m.isVisible() && m.sbjFull->isChecked() && !m.sbjCompact->isChecked());
+        choose(m.sbjCompact);
         QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::LeftButton);
         QCOMPARE(f.endCalls, 1);
     }

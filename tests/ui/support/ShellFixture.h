@@ -51,7 +51,8 @@ struct ShellFixture {
         return *main;
     }
     frmMain& load() {
-        make().Form_Load();
+        const bool started = make().Form_Load();
+        QTEST_ASSERT(started);  // the one copy starts
         return *main;
     }
     QString user(const char* key, const char* name) const {
