@@ -87,6 +87,7 @@ private Q_SLOTS:
         QTest::newRow("leave minutes 0") << "10 0 10 100" << 1 << 1 << "10 0 10 1 0 0";
         QTest::newRow("leave 101") << "10 10 101 100" << 2 << 4 << "10 10 101 1 0 0";
         QTest::newRow("leave emptied: box frozen") << "10 10  100" << 2 << 0 << "10 10  1x 0 0";
+        QTest::newRow("leave percent emptied: 10") << " 20 30 100" << 0 << 0 << "10 20 30 1 0 0";
         QTest::newRow("Ok: 99 first") << "99 0 0 100" << -1 << 2 << "99 0 0 1 0 0";
         QTest::newRow("Ok: minutes") << "98 -55 0 100" << -1 << 3 << "98 -5 0 1 0 0";  // 2 characters at most
         QTest::newRow("Ok: emptied") << "10 10  100" << -1 << 4 << "10 10 0 1 0 0";

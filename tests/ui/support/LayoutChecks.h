@@ -2,6 +2,7 @@
 #pragma once
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 // The names of a window's labels and buttons whose text does not fit them or that stick out of
 // their container. Push buttons centre their caption and are only checked for sticking out.
@@ -22,14 +23,15 @@ inline QStringList CutTexts(const QWidget* window) {
 // "A above B" (A ends before B starts), "A left-of B" (on one line, A ends before B starts),
 // "A over B" (on B's line and within it: a field in its label's sentence), "A in B", "A buddy B"
 // (A's access key goes to B), "tab A B ...": Tab goes from each to the next and from the last
-// back to A, "default A": A alone is the default button.
+// back to A, "default A": A alone is the default button, "centred": the window is in the middle of its screen.
 inline QStringList Broken(const QWidget* window, const QStringList& relations) {
     const auto place = [window](const QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
     const auto oneLine = [](const QRect& a, const QRect& b) { return a.top() < b.bottom() && b.top() < a.bottom(); };
     QStringList broken;
     for (const QString& relation : relations) {
         QStringList words = relation.split(' ');
-        const QString op = words[0] == "tab" || words[0] == "default" ? words.takeFirst() : words.takeAt(1);
+        const QString op =
+            words.size() < 2 || words[0] == "tab" || words[0] == "default" ? words.takeFirst() : words.takeAt(1);
         QList<QWidget*> w;
         for (const QString& name : words) w << window->findChild<QWidget*>(name);
         if (w.contains(nullptr)) {
@@ -45,6 +47,9 @@ inline QStringList Broken(const QWidget* window, const QStringList& relations) {
                 next = next->nextInFocusChain();
             } while (next != w[0] && order.size() <= words.size());
             holds = order == words;
+        } else if (op == "centred") {
+            const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+            holds = off.manhattanLength() <= 2;
         } else if (op == "default") {
             QStringList defaults;
             for (const auto* b : window->findChildren<QPushButton*>())
