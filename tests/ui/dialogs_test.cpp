@@ -118,11 +118,16 @@ private Q_SLOTS:
         QCOMPARE(f.d->windowIcon().pixmap(16).toImage(), ControlCenterIcon().pixmap(16).toImage());
     }
 
-    // Ok relies on start-up's key: with the key deleted meanwhile it stores nothing and makes no
-    // key, while the settings in memory still change.
+    // It opens showing what is stored where it is in range (99 and 99 minutes at most, up to 100 %),
+    // else 10. Ok relies on start-up's key: with the key deleted meanwhile it stores nothing and
+    // makes no key, while the settings in memory still change.
     void controlCenterWithoutItsKey() {
         Fixture f;
+        for (const auto& [name, stored] : {std::pair{"Low Warning Percent", "99"}, std::pair{"Low Warning Time", "100"},
+                                           std::pair{"Percent Inform Percent", "100"}})
+            f.putUser(regkeys::ControlCenter, name, stored);
         QVERIFY(f.open());
+        QCOMPARE(QStringList({f.field(0)->text(), f.field(1)->text(), f.field(2)->text()}).join(' '), "99 10 100");
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
         for (int i = 0; i < 2; ++i) f.field(i)->setText("10");
         f.box(2)->setChecked(true);

@@ -41,14 +41,29 @@ TEST(Estimator, LearnsAcrossRunsAndShowsHoursAndMinutes) {
 // after, and the time shown. A drop of 0 or less, or no time or less, is no rate: the history stays as it was. A charge
 // of -1 shows no time, so the estimate does not set the count back itself.
 TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
-    for (const char* row :
-         {"- - 2 1.5 0 0.75 1 0:00",      "1.5 0 0 1 85 1.5 0 No Info",     "0 5 0 1 85 0 5 No Info",
-          "1 3 0 1 65 1 3 1:05",          "15.1 3 0 1 100 15.1 3 25:10",    "1 3 0 1 255 1 3 4:15",
-          "1,5 2 0 1 85 1,5 2 2:08",      "1.5 10000 0 1 85 1.5 9850 2:08", "0 10000 0 1 85 0 10000 No Info",
-          "abc 3 0 1 85 abc 3 No Info",   "1.5 -2 0 1 85 1.5 -2 No Info",   "1.5 40000 0 1 85 1.5 40000 No Info",
-          "-1.5 3 0 1 85 -1.5 3 No Info", "1.5 0 1 3 10 3 1 0:30",          "2 10000 1 10003 -1 3 9850 No Info",
-          "0 5 1 2 10 2 1 0:20",          "1.5 -1 1 2 10 2 1 0:20",         "1.5 2 1 0 10 1.5 2 0:15",
-          "1.5 3 -1 1 85 1.5 3 2:08",     "1.5 3 1 -1 85 1.5 3 2:08"}) {
+    for (const char* row : {"- - 2 1.5 0 0.75 1 0:00",
+                            "1.5 0 0 1 85 1.5 0 No Info",
+                            "0 5 0 1 85 0 5 No Info",
+                            "1 3 0 1 65 1 3 1:05",
+                            "15.1 3 0 1 100 15.1 3 25:10",
+                            "1 3 0 1 255 1 3 4:15",
+                            "1,5 2 0 1 85 1,5 2 2:08",
+                            "1.5 10000 0 1 85 1.5 9850 2:08",
+                            "0 10000 0 1 85 0 10000 No Info",
+                            "abc 3 0 1 85 abc 3 No Info",
+                            "1.5 -2 0 1 85 1.5 -2 No Info",
+                            "1.5 40000 0 1 85 1.5 40000 No Info",
+                            "1.5 32767 0 1 85 1.5 32767 No Info",
+                            "1.5 32766 0 1 85 1.5 9850 2:08",
+                            "1.5 9999 0 1 85 1.5 9999 2:08",
+                            "-1.5 3 0 1 85 -1.5 3 No Info",
+                            "1.5 0 1 3 10 3 1 0:30",
+                            "2 10000 1 10003 -1 3 9850 No Info",
+                            "0 5 1 2 10 2 1 0:20",
+                            "1.5 -1 1 2 10 2 1 0:20",
+                            "1.5 2 1 0 10 1.5 2 0:15",
+                            "1.5 3 -1 1 85 1.5 3 2:08",
+                            "1.5 3 1 -1 85 1.5 3 2:08"}) {
         std::istringstream in(row);
         std::string data, count, dataAfter, countAfter, time;
         std::int16_t drop = 0;

@@ -21,9 +21,10 @@ TEST(Rules, ShowTheFirstMessageWhoseConditionHolds) {
          {"20 0 0 0 0 0 20 0 1:00 Off -", "20 0 0 0 0 0 19 0 1:00 Off low", "20 10 0 0 0 0 5 1 0:01 On -",
           "20 0 0 0 0 0 5 255 1:00 On low", "0 10 0 0 0 0 50 0 0:9:59 Off time", "0 10 0 0 0 0 50 0 0:10 Off -",
           "0 10 0 0 0 0 50 0 1:05 Off -", "0 10 0 0 0 0 50 255 0:05 On time", "0 10 0 0 0 1 50 0 Unknown On off",
-          "0 0 1 50 1 0 50 1 1:00 Off 50%", "0 0 0 0 1 0 50 1 1:00 Off on", "0 0 0 0 1 0 50 1 1:00 On -",
-          "0 0 0 0 1 0 50 1 1:00 Charging -", "0 0 0 0 0 1 50 0 1:00 On off", "0 0 0 0 0 1 50 1 1:00 Off -",
-          "20 10 1 100 1 1 15 0 0:05 On low", "0 10 1 50 0 0 50 0 0:05 Off time", "20 10 1 100 1 1 255 0 0:01 On -"}) {
+          "0 0 1 50 1 0 50 1 1:00 Off 50%", "0 0 1 50 0 0 49 0 1:00 Off -", "0 0 0 0 1 0 50 1 1:00 Off on",
+          "0 0 0 0 1 0 50 1 1:00 On -", "0 0 0 0 1 0 50 1 1:00 Charging -", "0 0 0 0 0 1 50 0 1:00 On off",
+          "0 0 0 0 0 1 50 1 1:00 Off -", "20 10 1 100 1 1 15 0 0:05 On low", "0 10 1 50 0 0 50 0 0:05 Off time",
+          "20 10 1 100 1 1 255 0 0:01 On -"}) {
         std::istringstream in(row);
         NotificationSettings s;
         FakePowerSource power;
