@@ -56,8 +56,11 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     registry.SaveUserString(kKey, "AC On", "1");  // no key: nothing is written, nothing created
     EXPECT_FALSE(fs::exists(folder));
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
-    // The next write clears what a killed writer left behind.
+    // The next write clears what a killed writer left behind, and takes the place of a lock file
+    // that is a link rather than follow it.
     WriteFile(folder / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd", "REGEDIT4\n");
+    fs::remove(cu.string() + ".lock");
+    fs::create_symlink(dir.path() / "elsewhere", cu.string() + ".lock");
     modRegistry(*Make()).SaveUserString(kKey, "Other", "1");  // another process, whose write ours must keep
     for (const auto& [name, value] :
          {std::pair<const char*, RegistryValue>{"AC On", "1"}, {"N", -7}, {"X", 1234.5f}, {"Flag", true}})
@@ -93,6 +96,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               (std::vector{0600u, 0600u, 0700u, 0700u}));
     EXPECT_EQ(Names(folder), kJustTheStore);
     EXPECT_EQ(backend->OpenHandles(), 0);
+    EXPECT_FALSE(fs::exists(dir.path() / "elsewhere"));
 }
 
 // A file that cannot be parsed is read as far as it goes; one too large to be a hive is not
