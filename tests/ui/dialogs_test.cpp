@@ -179,13 +179,20 @@ private Q_SLOTS:
             "lblPrompt2 buddy txtPercentInform",
             "tab txtLowWarningPercent txtLowWarningTime chkPercentInform txtPercentInform chkACOff chkACOn cmdFinish "
             "cmdCancel",
-            "default cmdFinish"};
-        QTest::newRow("frmAbout") << QStringList{
-            "lblTitle above lblVersion", "lblVersion above lblCopyright", "lblCopyright above lblInfo0",
-            "lblInfo0 above lblEmail",   "lblEmail above lblInfo1",       "lblInfo1 above lblWebsite",
-            "lblWebsite above cmdOK",    "lblTitle left-of picIcon",      "default cmdOK"};
+            "default cmdFinish",
+            "centred"};
+        QTest::newRow("frmAbout") << QStringList{"lblTitle above lblVersion",
+                                                 "lblVersion above lblCopyright",
+                                                 "lblCopyright above lblInfo0",
+                                                 "lblInfo0 above lblEmail",
+                                                 "lblEmail above lblInfo1",
+                                                 "lblInfo1 above lblWebsite",
+                                                 "lblWebsite above cmdOK",
+                                                 "lblTitle left-of picIcon",
+                                                 "default cmdOK",
+                                                 "centred"};
         QTest::newRow("frmInfo") << QStringList{"lblBoldPrompt above lblPrompt", "lblPrompt above cmdOK",
-                                                "default cmdOK"};
+                                                "default cmdOK", "centred"};
         QTest::newRow("frmMain") << QStringList{
             "ImgStatus left-of lblPrompt1",   "lblPrompt0 left-of lblDisplay0", "lblPrompt1 left-of lblDisplay1",
             "lblPrompt2 left-of lblDisplay2", "lblPrompt0 above lblPrompt1",    "lblPrompt1 above lblPrompt2",

@@ -48,7 +48,8 @@ inline QStringList Broken(const QWidget* window, const QStringList& relations) {
             } while (next != w[0] && order.size() <= words.size());
             holds = order == words;
         } else if (op == "centred") {
-            const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+            const QPoint middle = window->pos() + QPoint(window->width() / 2, window->height() / 2);
+            const QPoint off = middle - window->screen()->availableGeometry().center();
             holds = off.manhattanLength() <= 2;
         } else if (op == "default") {
             QStringList defaults;
