@@ -29,6 +29,7 @@ public:
         Doc(hive).CreateKey(path);
         Doc(hive).SetValue(path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
     }
+    void CreateKey(reg::Hive hive, const std::string& path) { Doc(hive).CreateKey(path); }
     bool HasKey(reg::Hive hive, const std::string& path) const { return Doc(hive).HasKey(path); }
     void DeleteKey(reg::Hive hive, const std::string& path) { Doc(hive).DeleteKey(path); }
     // The stored text without its NUL; "<missing>" when absent or not REG_SZ.

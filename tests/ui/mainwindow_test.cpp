@@ -35,35 +35,29 @@ private Q_SLOTS:
     // A refresh with the strip open: the texts, the bar, and one icon of a pair on every
     // display (the main window's large drawing, the strip's and the tray's small one).
     void displays_data() {
-        QTest::addColumn<QList<int>>("power");   // status, percent, AC, life time
-        QTest::addColumn<QStringList>("texts");  // tooltip and the three labels
+        QTest::addColumn<QString>("power");  // status, percent, AC, life time
         QTest::addColumn<int>("icon");
-        QTest::newRow("discharging") << QList<int>{1, 85, 0, 5025} << QStringList{"85%", "85%", "1:23:45", "Off"}
-                                     << 1091;
-        QTest::newRow("charging") << QList<int>{9, 85, 1, -1}
-                                  << QStringList{"Charging - 85%", "85%", "No Info", "Charging"} << 1211;
-        QTest::newRow("unknown on mains")
-            << QList<int>{255, 255, 1, -1} << QStringList{"AC Power", "AC Power", "Unknown", "On"} << 1201;
-        QTest::newRow("no battery") << QList<int>{128, 255, 255, -1}
-                                    << QStringList{"No Battery", "No Battery", "No Info", "On"} << 1301;
+        QTest::addColumn<QString>("shown");  // tooltip and the three labels
+        QTest::newRow("discharging") << "1 85 0 5025" << 1091 << "85%|85%|1:23:45|Off";
+        QTest::newRow("charging") << "9 85 1 -1" << 1211 << "Charging - 85%|85%|No Info|Charging";
+        QTest::newRow("unknown on mains") << "255 255 1 -1" << 1201 << "AC Power|AC Power|Unknown|On";
+        QTest::newRow("no battery") << "128 255 255 -1" << 1301 << "No Battery|No Battery|No Info|On";
     }
     void displays() {
-        QFETCH(QList<int>, power);
-        QFETCH(QStringList, texts);
+        QFETCH(QString, power);
         QFETCH(int, icon);
+        QFETCH(QString, shown);
+        const QStringList texts = shown.split('|');
         ShellFixture f;
         f.power.percent = 50;
         frmMain& m = f.load();
         QVERIFY(m.timRefresh.isActive() && m.timRefresh.interval() == 60000);
         m.sbjCompact_Click();
-        f.power.status = static_cast<std::int16_t>(power[0]);
-        f.power.percent = static_cast<std::int16_t>(power[1]);
-        f.power.ac = static_cast<std::int16_t>(power[2]);
-        f.power.lifeTime = power[3];
+        std::istringstream(power.toStdString()) >> f.power.status >> f.power.percent >> f.power.ac >> f.power.lifeTime;
         m.Progress();
         QCOMPARE(QStringList{m.trayIcon()->toolTip()} + Labels(f), texts);
         QCOMPARE(m.sysInfo.Tag, QString::number(icon));
-        QCOMPARE(m.BarWidthTwips(), power[0] < 128 ? 2745.0f / 100 * power[1] : 0.0f);
+        QCOMPARE(m.BarWidthTwips(), f.power.status < 128 ? 2745.0f / 100 * f.power.percent : 0.0f);
         QCOMPARE(m.compactWindow()->picProgress->toolTip(),
                  QString("Status: %1 | Time: %2 | AC: %3").arg(texts[1], texts[2], texts[3]));
         QVERIFY(Shows(m.ImgStatus->pixmap(), icon - 1, 32));
@@ -93,16 +87,14 @@ private Q_SLOTS:
         f.power.failing = true;
         frmMain& m = f.load();
         qint64 icon = 0;
-        const std::tuple<bool, int, int, QStringList> steps[] = {
+        const std::tuple<bool, std::int16_t, std::int16_t, QStringList> steps[] = {
             // failing, AC, percent; tooltip, labels, Tag
             {false, 0, 85, {"85%", "85%", "No Info", "Off", "1091"}},
             {true, 1, 85, {"85%", "85%", "No Info", "Off", "1091"}},
             {false, 0, 83, {"83%", "83%", "1:23", "Off", "1091"}},  // 2 points in 2 minutes
             {false, 0, 130, {"83%", "130%", "2:10", "Off", "0"}}};
         for (const auto& [failing, ac, percent, texts] : steps) {
-            f.power.failing = failing;
-            f.power.ac = static_cast<std::int16_t>(ac);
-            f.power.percent = static_cast<std::int16_t>(percent);
+            std::tie(f.power.failing, f.power.ac, f.power.percent) = std::tie(failing, ac, percent);
             f.clock.advanceMinutes(1);
             m.sysInfo_PowerStatusChanged();
             QCOMPARE(QStringList{m.trayIcon()->toolTip()} + Labels(f) + QStringList{m.sysInfo.Tag}, texts);
@@ -202,7 +194,7 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{f.boxes.maxOpen, int(f.boxes.shown.size())}), (QList<int>{1, 4}));
         f.power.ac = 1;
         m.sysInfo_PowerStatusChanged();
-        QCOMPARE(f.boxes.texts().last(), QString("AC Power is now On."));
+        QCOMPARE(f.boxes.shown.back().text, QString("AC Power is now On."));
         // The AC text the run left is the rule's only memory: the next run, nothing changed, shows nothing.
         const auto shown = f.boxes.shown.size();
         m.timRefresh_Timer();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -25,10 +24,5 @@ public:
         maxOpen = std::max(maxOpen, ++open);
         if (whileOpen) whileOpen(shown.back());
         --open;
-    }
-    QStringList texts() const {
-        QStringList t;
-        for (const auto& b : shown) t << b.text;
-        return t;
     }
 };

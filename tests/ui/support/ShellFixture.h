@@ -40,9 +40,7 @@ struct ShellFixture {
         // A returning user: the welcome dialog has been confirmed.
         store.PutText(reg::Hive::CurrentUser, regkeys::Setting, "Show Info", "No");
         // The machine-wide Run key exists on every system.
-        reg::KeyHandle run = 0;
-        store.CreateKeyEx(reg::Hive::LocalMachine, regkeys::Run, reg::KEY_ACCESS_0x3F, &run);
-        store.CloseKey(run);
+        store.CreateKey(reg::Hive::LocalMachine, regkeys::Run);
     }
     frmMain& make() {
         main = std::make_unique<frmMain>(ShellServices{
@@ -63,23 +61,20 @@ struct ShellFixture {
     }
     QString label(int i) const { return main->lblDisplay[i]->text(); }
 
-    // Opens one of the main window's dialogs from its menu handler; null unless it comes up active.
+    // Opens one of the main window's dialogs from its menu handler; null unless it becomes and
+    // stays the active window: under Wine the X server's focus events for a window mapped earlier
+    // can arrive after a later one was activated.
     template <typename Dialog>
     Dialog* open(void (frmMain::*handler)()) {
         if (!main) load();
         (main.get()->*handler)();
         Dialog* d = main->findChild<Dialog*>();
-        return d && Settled(d) ? d : nullptr;
-    }
-    // Whether the window becomes and stays the active one: under Wine the X server's focus
-    // events for a window mapped earlier can arrive after a later one was activated.
-    static bool Settled(QWidget* w) {
-        for (int still = 0, tries = 0; still < 4 && tries < 40; ++tries) {
-            if (!w->isActiveWindow()) w->activateWindow();
-            still = w->isActiveWindow() ? still + 1 : 0;
+        for (int still = 0, tries = 0; d && still < 4 && tries < 40; ++tries) {
+            if (!d->isActiveWindow()) d->activateWindow();
+            still = d->isActiveWindow() ? still + 1 : 0;
             QTest::qWait(50);
         }
-        return w->isActiveWindow();
+        return d && d->isActiveWindow() ? d : nullptr;
     }
     // Whether a closed window is gone, once deferred deletions have run.
     template <typename W>
