@@ -67,12 +67,13 @@ private Q_SLOTS:
         // pixmap.
         QCOMPARE(m.trayIcon()->icon().pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
         QCOMPARE(m.trayIcon()->icon().pixmap(24).size(), QSize(24, 24));
-        QImage painted(16, 16, QImage::Format_ARGB32_Premultiplied);
+        QImage painted(32, 32, QImage::Format_ARGB32_Premultiplied);
+        painted.setDevicePixelRatio(2);
         painted.fill(Qt::transparent);
         QPainter painter(&painted);
-        m.trayIcon()->icon().paint(&painter, painted.rect());
+        m.trayIcon()->icon().paint(&painter, QRect(0, 0, 16, 16));
         painter.end();
-        QCOMPARE(painted, m.trayIcon()->icon().pixmap(16).toImage().convertToFormat(painted.format()));
+        QCOMPARE(painted, m.trayIcon()->icon().pixmap(QSize(16, 16), 2.0).toImage().convertToFormat(painted.format()));
         const QString tip = texts[0].leftJustified(63, QLatin1Char('.'));  // shown whole; one more is cut
         modSystemTray::ModifyTrayIcon(*m.trayIcon(), QIcon(), tip + "!");
         QCOMPARE(m.trayIcon()->toolTip(), tip);
@@ -274,6 +275,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(m.isVisible(), shown);
         if (shown) QCOMPARE(m.isMinimized(), !f.tray);
+        if (shown && f.tray) QTRY_COMPARE(QApplication::activeWindow(), &m);  // brought to the front
         // Restored by the window manager: a window it still had shows normal; one the program
         // hid stays hidden (mutter reports a restore once the window is withdrawn).
         m.setWindowState(Qt::WindowNoState);

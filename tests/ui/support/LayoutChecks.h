@@ -23,15 +23,16 @@ inline QStringList CutTexts(const QWidget* window) {
 // "A above B" (A ends before B starts), "A left-of B" (on one line, A ends before B starts),
 // "A over B" (on B's line and within it: a field in its label's sentence), "A in B", "A buddy B"
 // (A's access key goes to B), "tab A B ...": Tab goes from each to the next and from the last
-// back to A, "default A": A alone is the default button, "centred": the window is in the middle of its screen.
+// back to A, "default A": A alone is the default button, "centred": the window is in the middle of its screen, "focus
+// A": A has the focus.
 inline QStringList Broken(const QWidget* window, const QStringList& relations) {
     const auto place = [window](const QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
     const auto oneLine = [](const QRect& a, const QRect& b) { return a.top() < b.bottom() && b.top() < a.bottom(); };
     QStringList broken;
     for (const QString& relation : relations) {
         QStringList words = relation.split(' ');
-        const QString op =
-            words.size() < 2 || words[0] == "tab" || words[0] == "default" ? words.takeFirst() : words.takeAt(1);
+        const bool first = words.size() < 2 || QStringList{"tab", "default", "focus"}.contains(words[0]);
+        const QString op = first ? words.takeFirst() : words.takeAt(1);
         QList<QWidget*> w;
         for (const QString& name : words) w << window->findChild<QWidget*>(name);
         if (w.contains(nullptr)) {
@@ -51,6 +52,8 @@ inline QStringList Broken(const QWidget* window, const QStringList& relations) {
             const QPoint middle = window->pos() + QPoint(window->width() / 2, window->height() / 2);
             const QPoint off = middle - window->screen()->availableGeometry().center();
             holds = off.manhattanLength() <= 2;
+        } else if (op == "focus") {
+            holds = window->focusWidget() == w[0];
         } else if (op == "default") {
             QStringList defaults;
             for (const auto* b : window->findChildren<QPushButton*>())
