@@ -159,51 +159,21 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
     }
 
-    // Each window as its user meets it: the elements in their order and places, the fields
-    // in their sentences and reached by their labels' keys, Tab's round, the default button,
-    // and every text whole.
+    // Each window as its user meets it (the relations in tests/data/layouts.txt), and every text whole.
     void layouts_data() {
         QTest::addColumn<QStringList>("relations");
-        QTest::newRow("frmSetup") << QStringList{
-            "fraBatteryLowWarning above fraBatteryPowerInforming",
-            "fraBatteryPowerInforming above fraACStatusChange",
-            "fraACStatusChange above cmdCancel",
-            "cmdCancel left-of cmdFinish",
-            "lblPrompt0 above lblPrompt1",
-            "txtLowWarningPercent over lblPrompt0",
-            "txtLowWarningTime over lblPrompt1",
-            "lblPrompt1 in fraBatteryLowWarning",
-            "chkPercentInform above lblPrompt2",
-            "txtPercentInform over lblPrompt2",
-            "lblPrompt2 in fraBatteryPowerInforming",
-            "chkACOff above chkACOn",
-            "chkACOn in fraACStatusChange",
-            "lblPrompt0 buddy txtLowWarningPercent",
-            "lblPrompt1 buddy txtLowWarningTime",
-            "lblPrompt2 buddy txtPercentInform",
-            "tab txtLowWarningPercent txtLowWarningTime chkPercentInform txtPercentInform chkACOff chkACOn cmdFinish "
-            "cmdCancel",
-            "default cmdFinish",
-            "centred",
-            "focus txtLowWarningPercent"};
-        QTest::newRow("frmAbout") << QStringList{"lblTitle above lblVersion",
-                                                 "lblVersion above lblCopyright",
-                                                 "lblCopyright above lblInfo0",
-                                                 "lblInfo0 above lblEmail",
-                                                 "lblEmail above lblInfo1",
-                                                 "lblInfo1 above lblWebsite",
-                                                 "lblWebsite above cmdOK",
-                                                 "lblTitle left-of picIcon",
-                                                 "default cmdOK",
-                                                 "centred",
-                                                 "focus cmdOK"};
-        QTest::newRow("frmInfo") << QStringList{"lblBoldPrompt above lblPrompt", "lblPrompt above cmdOK",
-                                                "default cmdOK", "centred", "focus cmdOK"};
-        QTest::newRow("frmMain") << QStringList{
-            "ImgStatus left-of lblPrompt1",   "lblPrompt0 left-of lblDisplay0", "lblPrompt1 left-of lblDisplay1",
-            "lblPrompt2 left-of lblDisplay2", "lblPrompt0 above lblPrompt1",    "lblPrompt1 above lblPrompt2",
-            "lblPrompt2 above picContainer",  "picContainer in fraStatus",      "lblDisplay0 in fraStatus"};
-        QTest::newRow("frmProgress") << QStringList{"imgIcon left-of picContainer", "picProgress in picContainer"};
+        QFile table(VOLTARA_TEST_DATA "/layouts.txt");
+        QVERIFY(table.open(QIODevice::ReadOnly | QIODevice::Text));
+        QMap<QString, QStringList> windows;
+        QString window;
+        for (const QString& line : QString::fromUtf8(table.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            if (line.endsWith(':'))
+                window = line.chopped(1);
+            else if (!line.startsWith('#'))
+                windows[window] << line.trimmed();
+        }
+        for (auto it = windows.cbegin(); it != windows.cend(); ++it) QTest::newRow(qPrintable(it.key())) << it.value();
+        QCOMPARE(windows.size(), 5);
     }
     void layouts() {
         QFETCH(QStringList, relations);
