@@ -162,8 +162,7 @@ class Session:
         self._start_bus()
         self._spawn('sway', ['sway', '-c', str(self.tmp / 'data/sway.conf')],
                     dict(self.env, WLR_BACKENDS='headless', WLR_RENDERER='pixman', WLR_LIBINPUT_NO_DEVICES='1'))
-        display = self.runtime / 'display'
-        self.env['DISPLAY'] = wait_for('XWayland', lambda: display.exists() and display.read_text())
+        self.env['DISPLAY'] = wait_for('XWayland', (self.runtime / 'display').read_text)
         self.env['WAYLAND_DISPLAY'] = next(self.runtime.glob('wayland-*.lock')).stem
         self.env['SWAYSOCK'] = str(next(self.runtime.glob('sway-ipc.*.sock')))
         self.app_env = {'XDG_SESSION_TYPE': 'wayland'}
@@ -213,8 +212,7 @@ class Session:
         cookie = wait_for('XWayland\'s cookie', lambda: next(self.runtime.glob('.mutter-Xwaylandauth.*'), None))
         self.app_env = dict(DISPLAY=display[1], WAYLAND_DISPLAY='wayland-0', XDG_SESSION_TYPE='wayland',
                             XAUTHORITY=str(cookie))
-        wait_for('a StatusNotifierItem host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'),
-                 3 * TIMEOUT)
+        self._wait_tray_host(3 * TIMEOUT)
         self._start_atspi()
         overview = lambda: self.shell_find('panel', 'Overview')  # noqa: E731
         wait_for('the overview', overview)
@@ -228,9 +226,9 @@ class Session:
             return [c for c in shown if (c.getRoleName(), c.name) == (role, name)] + [m for c in shown for m in find(c)]
         return find(next(a for a in self.at.Registry.getDesktop(0) if a and a.name == 'gnome-shell'))
 
-    def _wait_tray_host(self):
-        # A program started before the tray's host registers uses XEmbed for good.
-        wait_for('a StatusNotifierItem host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'))
+    def _wait_tray_host(self, seconds=TIMEOUT):
+        # A program started before the StatusNotifierItem host registers uses XEmbed for good.
+        wait_for('the tray\'s host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'), seconds)
 
     def stop(self):
         # The desktop, the program and what the buses started (ours to reap once their parents
@@ -302,9 +300,8 @@ class Session:
 
     def bus_call(self, dest, path, method, *args):
         # A method call on the session bus, args in GVariant text; the reply unpacked.
-        reply = self.x('gdbus', 'call', '--session', '--dest', dest, '--object-path', path, '--method', method,
-                       '--', *args)
-        return GLib.Variant.parse(None, reply).unpack()
+        return GLib.Variant.parse(None, self.x('gdbus', 'call', '--session', '--dest', dest, '--object-path', path,
+                                               '--method', method, '--', *args)).unpack()
 
     def bus_property(self, dest, path, iface, name):
         return self.bus_call(dest, path, 'org.freedesktop.DBus.Properties.Get', f"'{iface}'", f"'{name}'")[0]
@@ -358,8 +355,8 @@ class Session:
     def tray_panel(self):
         return next(iter(self.windows('--name', '^panel$')), None)
 
-    def tray_icons(self):
-        # (x, y, width, height) of each voltara icon embedded in the trayer panel.
+    def tray_icons(self, wm_class='"voltara" "Voltara"'):
+        # (x, y, width, height) of each icon of that WM_CLASS embedded in the trayer panel.
         tree = self.x('xwininfo', '-tree', '-id', self.tray_panel())
         return [tuple(map(int, (m[2], m[3], m[0], m[1]))) for m in re.findall(
-            r'"[^"]*": \("voltara" "Voltara"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', tree)]
+            rf'\({re.escape(wm_class)}\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', tree)]

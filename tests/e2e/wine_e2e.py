@@ -79,9 +79,8 @@ class Wine:
         return next(iter(self.windows('Voltara', 'QWindowIcon')), None)
 
     def screen(self, rect, *options):
-        x, y, w, h = rect
-        return subprocess.run(['import', '-window', 'root', '-crop', f'{w}x{h}+{x}+{y}', '+repage', *options],
-                              env=self.s.env, capture_output=True).stdout
+        return subprocess.run(['import', '-window', 'root', '-crop', '{2}x{3}+{0}+{1}'.format(*rect), '+repage',
+                               *options], env=self.s.env, capture_output=True).stdout
 
     def read(self, rect):
         # The words on the screen in a rectangle, each with its middle: tesseract on a 4-fold enlargement.
@@ -103,12 +102,10 @@ class Wine:
 
     def tray_icon(self):
         # The middle of the one icon in trayer (a window of Wine's explorer), once drawn: of more than one colour.
-        icons = re.findall(r'\("explorer\.exe" "explorer\.exe"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+)',
-                           self.s.x('xwininfo', '-tree', '-id', self.s.tray_panel()))
+        icons = self.s.tray_icons('"explorer.exe" "explorer.exe"')
         check(len(icons) < 2, f'more than one icon in the tray: {icons}')
-        w, h, x, y = map(int, icons[0]) if icons else (0, 0, 0, 0)
-        return icons and int(self.screen((x + w // 2 - 4, y + h // 2 - 4, 8, 8), '-format', '%k', 'info:')) > 1 and (
-            x + w // 2, y + h // 2)
+        x, y = (icons[0][0] + icons[0][2] // 2, icons[0][1] + icons[0][3] // 2) if icons else (0, 0)
+        return icons and int(self.screen((x - 4, y - 4, 8, 8), '-format', '%k', 'info:')) > 1 and (x, y)
 
     def menu(self, item):
         # A right click on the icon, and the item clicked in the menu that opens there; returns the menu's place,
@@ -134,9 +131,8 @@ class Wine:
 
 
 def program(s, wine, exe):
-    app = wine.prefix / 'drive_c/Voltara/voltara.exe'
-    app.parent.mkdir()
-    shutil.copy(exe, app)
+    (wine.prefix / 'drive_c/Voltara').mkdir()
+    shutil.copy(exe, wine.prefix / 'drive_c/Voltara/voltara.exe')
     wine.reg('add', VOLTARA + r'\Setting', '/v', 'Show Info', '/d', 'No')
     # Windows knows the .htm type (Wine registers it with the Gecko it was told to leave out);
     # Wine's browser hands pages to the Linux program its settings name: one that notes them.
