@@ -103,7 +103,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
 // read at all. Either is kept aside as it was before it is first rewritten.
 TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
     const std::string cutShort = "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"AC On\"=\"1\"\n\"AC Off\"=\"1";
-    for (const std::string& damaged : {cutShort, std::string(10 << 20, 'x')}) {
+    for (const std::string& damaged : {cutShort, cutShort + "\n;" + std::string(1 << 20, ' ')}) {
         fs::remove_all(folder);
         WriteFile(cu, damaged);
         const D acOn = registry.GetUserString(kKey, "AC On");
