@@ -335,6 +335,9 @@ def gnome_shell(s):
     step('Exit from the menu ends the program')
     s.click(x, y)
     ex, ey, ew, eh = v.extents(menu_item('Exit'))
+    # The top bar's menu drops a click that comes while it is still opening (seen once in a full run).
+    s.x('xdotool', 'mousemove', str(ex + ew // 2), str(ey + eh // 2))
+    time.sleep(0.5)
     s.click(ex + ew // 2, ey + eh // 2)
     v.ended()
 
