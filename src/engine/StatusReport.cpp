@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StatusReport.h"
 
-#include <charconv>
 #include <cstdio>
 #include <exception>
 
 #include "Log.h"
+#include "PowerEventRules.h"
 #include "RegistryDatum.h"
 #include "modBatteryStuff.h"
 #include "modRegistry.h"
@@ -61,17 +61,6 @@ public:
 private:
     RegistryBackend& store_;
 };
-
-// The estimator's "h:mm" in seconds; nothing for any other text ("No Info").
-std::optional<std::int64_t> EstimateSeconds(const std::string& text) {
-    const char* const end = text.data() + text.size();
-    std::int64_t hours = 0, minutes = 0;
-    const auto [colon, hoursError] = std::from_chars(text.data(), end, hours);
-    if (hoursError != std::errc() || colon == end || *colon != ':') return std::nullopt;
-    const auto [last, minutesError] = std::from_chars(colon + 1, end, minutes);
-    if (minutesError != std::errc() || last != end) return std::nullopt;
-    return (hours * 60 + minutes) * 60;
-}
 
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
@@ -134,7 +123,8 @@ StatusReport ReadStatusReport(PowerSource& power, RegistryBackend& settings) {
         if (const std::int32_t seconds = reading.BatteryLifeTime(); seconds != -1) {
             report.seconds = seconds;
             report.timeSource = TimeSource::System;
-        } else if ((report.seconds = EstimateSeconds(text))) {
+        } else if (const auto minutes = MinutesOfTimeText(text)) {  // the estimator's "h:mm"; not "No Info"
+            report.seconds = std::int64_t{*minutes} * 60;
             report.timeSource = TimeSource::Estimate;
         }
         return text;
