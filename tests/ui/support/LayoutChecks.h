@@ -50,8 +50,7 @@ inline QStringList Broken(const QWidget* window, const QStringList& relations) {
             holds = order == words;
         } else if (op == "centred") {
             const QPoint middle = window->pos() + QPoint(window->width() / 2, window->height() / 2);
-            const QPoint off = middle - window->screen()->availableGeometry().center();
-            holds = off.manhattanLength() <= 2;
+            holds = (middle - window->screen()->availableGeometry().center()).manhattanLength() <= 2;
         } else if (op == "focus") {
             holds = window->focusWidget() == w[0];
         } else if (op == "default") {

@@ -49,8 +49,7 @@ struct ShellFixture {
         return *main;
     }
     frmMain& load() {
-        const bool started = make().Form_Load();
-        QTEST_ASSERT(started);  // the one copy starts
+        QTEST_ASSERT(make().Form_Load());  // the one copy starts
         return *main;
     }
     QString user(const char* key, const char* name) const {
