@@ -2,6 +2,7 @@
 #pragma once
 #include <sys/mount.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <utility>
 
@@ -21,4 +22,22 @@ public:
 private:
     std::filesystem::path dir_;
     bool mounted_ = false, active_ = false;
+};
+
+// A folder on a file system of its own that holds two pages, empty while the object lives: a file of Bytes() does not
+// fit beside anything else.
+class TinyFolder {
+public:
+    explicit TinyFolder(std::filesystem::path folder) : dir_(std::move(folder)) {
+        active_ = ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=8k,mode=0700") == 0;
+    }
+    ~TinyFolder() {
+        if (active_) ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    bool Active() const { return active_; }
+    static std::size_t Bytes() { return 8192; }
+
+private:
+    std::filesystem::path dir_;
+    bool active_ = false;
 };

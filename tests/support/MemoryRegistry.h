@@ -25,9 +25,12 @@ public:
     }
 
     // Direct access for arranging and checking, bypassing the API.
-    void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text) {
+    void Put(reg::Hive hive, const std::string& path, const std::string& name, const Value& value) {
         Doc(hive).CreateKey(path);
-        Doc(hive).SetValue(path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
+        Doc(hive).SetValue(path, name, value);
+    }
+    void PutText(reg::Hive hive, const std::string& path, const std::string& name, const std::string& text) {
+        Put(hive, path, name, Value{reg::REG_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
     }
     void CreateKey(reg::Hive hive, const std::string& path) { Doc(hive).CreateKey(path); }
     bool HasKey(reg::Hive hive, const std::string& path) const { return Doc(hive).HasKey(path); }

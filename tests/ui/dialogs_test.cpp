@@ -128,6 +128,9 @@ private Q_SLOTS:
             f.putUser(regkeys::ControlCenter, name, stored);
         QVERIFY(f.open());
         QCOMPARE(QStringList({f.field(0)->text(), f.field(1)->text(), f.field(2)->text()}).join(' '), "99 10 100");
+        for (int i : {1, 0}) QTest::mouseClick(f.field(i), Qt::LeftButton);  // a click into the first field selects
+        QTRY_VERIFY(f.selected(0));                                             // its text, after the caret is placed
+        QCOMPARE(f.d->font().pointSizeF(), 8.25);  // its own small font, whatever the desktop's
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
         for (int i = 0; i < 2; ++i) f.field(i)->setText("10");
         f.box(2)->setChecked(true);
@@ -175,10 +178,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&info));
         QTest::keyClick(&info, Qt::Key_Escape);
         QVERIFY(info.isVisible() && modTopMostWindow::IsTopMost(&info) &&
-                !info.windowFlags().testFlag(Qt::WindowTitleHint));
+                !info.windowFlags().testFlag(Qt::WindowTitleHint) && info.lblBoldPrompt->font().bold());
         for (QLabel* text : {info.lblBoldPrompt, info.lblPrompt})  // black, whatever the theme's text colour
             QCOMPARE(text->palette().color(QPalette::WindowText), QColor(Qt::black));
-        QTest::keyClick(info.cmdOK, Qt::Key_Return);
+        QTest::keyClick(&info, Qt::Key_Return);  // the dialog's default button
         QCOMPARE(f.user(regkeys::Setting, "Show Info"), QString("No"));
         QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
     }

@@ -22,7 +22,12 @@
 namespace {
 QStringList Labels(const ShellFixture& f) { return {f.label(0), f.label(1), f.label(2)}; }
 // Icon `number` as drawn for `size` pixels.
-QImage Drawn(int number, int size) { return LoadIconResource(number).pixmap(size).toImage(); }
+// At its design size (even numbers 32 px, odd ones 16) an icon is the picture rendered for that size, not the double one
+// scaled down.
+QImage Drawn(int number) {
+    return ReadImageResource(":/icons/" + QString::number(number) + ".png", "png")
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -53,9 +58,9 @@ private Q_SLOTS:
         QCOMPARE(m.BarWidthTwips(), f.power.status < 128 ? 2745.0f / 100 * f.power.percent : 0.0f);
         QCOMPARE(m.compactWindow()->picProgress->toolTip(),
                  QString("Status: %1 | Time: %2 | AC: %3").arg(texts[1], texts[2], texts[3]));
-        QCOMPARE(m.ImgStatus->pixmap().toImage(), Drawn(icon - 1, 32));
-        QCOMPARE(m.compactWindow()->imgIcon->pixmap().toImage(), Drawn(icon, 16));
-        QCOMPARE(m.trayIcon()->icon().pixmap(16).toImage(), Drawn(icon, 16));
+        QCOMPARE(m.ImgStatus->pixmap().toImage(), Drawn(icon - 1));
+        QCOMPARE(m.compactWindow()->imgIcon->pixmap().toImage(), Drawn(icon));
+        QCOMPARE(m.trayIcon()->icon().pixmap(16).toImage(), Drawn(icon));
         // A dense screen gets the drawing at twice the pixels; a size no drawing has, a scaled one; a painter, the
         // pixmap.
         QCOMPARE(m.trayIcon()->icon().pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
@@ -168,9 +173,10 @@ private Q_SLOTS:
     void messageBoxes() {
         ShellFixture second;
         second.instance.another = true;
+        second.boxes.whileOpen = [&](const FakeMessageBoxes::Box&) { second.main->close(); };  // the session ends
         QVERIFY(!second.make().Form_Load());
         QCOMPARE(second.boxes.shown.at(0).icon, MessageBoxes::Icon::Exclamation);
-        QVERIFY(!second.store.HasKey(reg::Hive::CurrentUser, regkeys::Window));
+        QVERIFY(second.endCalls == 1 && !second.store.HasKey(reg::Hive::CurrentUser, regkeys::Window));
         ShellFixture f;
         f.putUser(regkeys::ControlCenter, "Low Warning Percent", "50");
         f.putUser(regkeys::ControlCenter, "AC On", "1");

@@ -10,13 +10,13 @@
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"
 
-// A store whose size probe says 2 bytes, too few as the ANSI call's may be (a text converted to UTF-8): a read of a
+// A store whose size probe of a text says 2 bytes, too few as the ANSI call's may be (a text converted to UTF-8): a read of a
 // longer text must ask again with the size it was given, rather than give nothing.
 struct ShortProbe : MemoryRegistry {
     reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
                              std::uint32_t* size) override {
         const reg::Status status = MemoryRegistry::QueryValueEx(key, name, type, data, size);
-        if (!data && status == reg::ERROR_SUCCESS) *size = 2;
+        if (!data && status == reg::ERROR_SUCCESS && *type == reg::REG_SZ) *size = 2;
         return status;
     }
 };
@@ -48,7 +48,7 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
           // A sample folded in, or refused.
           "- - 2 1.5 0 0,75 1 0:00", "1.5 0 1 3 10 3 1 0:30", "2 10000 1 10003 -1 3 9850 No Info",
           "0 5 1 2 10 2 1 0:20", "1.5 -1 1 2 10 2 1 0:20", "1.5 2 1 0 10 1.5 2 0:15", "1.5 3 -1 1 85 1.5 3 2:08",
-          "1.5 3 1 -1 85 1.5 3 2:08"}) {
+          "1.5 3 1 -1 85 1.5 3 2:08", "-1.5 3 1 2 10 2 1 0:20", "dword:3 2 0 1 10 <missing> 2 0:30"}) {
         std::istringstream in(row);
         std::string data, count, dataAfter, countAfter, time;
         std::int16_t drop = 0;
@@ -57,7 +57,11 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
         in >> data >> count >> drop >> minutes >> e.power.percent >> dataAfter >> countAfter >> std::ws;
         std::getline(in, time);
         for (const auto& [name, text] : {std::pair{"Data", data}, std::pair{"Count", count}})
-            if (text != "-") e.backend.PutText(reg::Hive::CurrentUser, regkeys::TimeCalc, name, text);
+            if (text.starts_with("dword:"))  // as the registry editor may have left it
+                e.backend.Put(reg::Hive::CurrentUser, regkeys::TimeCalc, name,
+                              {reg::REG_DWORD, {static_cast<std::uint8_t>(std::stoi(text.substr(6))), 0, 0, 0}});
+            else if (text != "-")
+                e.backend.PutText(reg::Hive::CurrentUser, regkeys::TimeCalc, name, text);
         e.estimator.RecordDischargeSample(drop, minutes);
         EXPECT_EQ(e.estimator.GetRemainingTime(), time) << row;
         EXPECT_EQ(e.Stored(), dataAfter + " " + countAfter) << row;
@@ -66,13 +70,13 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
 
 // A row: the AC text the previous refresh left, the charge now, seconds awake and asleep since, whether the wall clock
 // of that refresh is known, the average learned ("-": none), and the previous status text; from 30 s before midnight.
-// Asleep for an hour; without the wall clock only the awake minute counts; a short gap is tolerated; the wall clock set
+// Asleep for an hour; without the wall clock only the awake minute counts; a gap of up to a minute is tolerated; the wall clock set
 // back or forward an hour, or back a little.
 TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
     for (const char* row :
          {"Off 83 90 0 1 0,75 85%", "Off 83 90 0 1 0,75 85.5%", "On 83 90 0 1 - 85%", "Charging 83 90 0 1 - 85%",
           "Off 85 90 0 1 - 85%", "Off 255 90 0 1 - 85%", "Off 50 90 0 1 - No Battery", "Off 83 0 0 1 - 85%",
-          "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0,5 85%", "Off 83 60 20 1 0,5 85%",
+          "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0,5 85%", "Off 83 60 60 1 0,5 85%", "Off 83 60 61 1 - 85%",
           "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0,75 85%", "Off 98 90 0 1 0,75 100%",
           "Off 83 90 0 1 - 101%"}) {
         std::istringstream in(row);

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 
+#include "Log.h"
 #include "linux/FileRegistry.h"
 #include "modRegistry.h"
 #include "support/FileFaults_linux.h"
@@ -119,25 +120,49 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
     }
 }
 
-// A write that cannot be done leaves the file as it was: a hung holder of the lock has the write dropped rather than
-// the program frozen; where a folder refuses writes, the machine's keys do not open for writing either.
+// A write that cannot be done leaves the file as it was, and says so in the log: a hung holder of the lock has the
+// write dropped rather than the program frozen; a file that cannot be read (an I/O error) is not replaced by what
+// little is known; a damaged one on a full disk stays as it is, its copy not kept; where a folder refuses writes, the
+// machine's keys do not open for writing either.
 TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
+    static std::string logged;
+    vlog::SetSink([](vlog::Area, vlog::Level, const std::string& line) { logged += line + '\n'; });
+    const auto save = [&](const char* value, const char* said) {
+        logged.clear();
+        registry.SaveUserString(kKey, "Low Warning Percent", value);
+        EXPECT_NE(logged.find(said), std::string::npos) << value << ": " << logged;
+    };
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "Low Warning Percent", "15");
     registry.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
-    const std::string before = ReadFile(cu);
+    std::string before = ReadFile(cu);
     // Another open file description's lock blocks this process's writer as another process's would.
     const int holder = ::open((cu.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    registry.SaveUserString(kKey, "Low Warning Percent", "20");
+    save("20", "the write is dropped");
     ::close(holder);
     EXPECT_EQ(ReadFile(cu), before);
+    fs::remove(cu);
+    fs::create_symlink("/proc/self/mem", cu);  // a regular file whose first read fails
+    registry.CreateRegistryKey("Software\\Other", reg::Hive::CurrentUser);
+    EXPECT_TRUE(fs::is_symlink(cu) && Names(folder) == kJustTheStore);
+    fs::remove(cu);
+    {
+        TinyFolder full(folder);
+        if (!full.Active()) GTEST_SKIP() << "cannot mount a small file system here";
+        const std::string damaged = before + std::string(full.Bytes() * 3 / 4, 'x');  // no room for its copy
+        WriteFile(cu, damaged);
+        save("20", "Cannot keep a copy of the damaged");
+        EXPECT_TRUE(ReadFile(cu) == damaged && Names(folder) == kJustTheStore);
+    }
+    WriteFile(cu, before);
     ReadOnlyFolder readOnly(folder), machineReadOnly(etc / "voltara");
     if (!readOnly.Active() || !machineReadOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
     registry.SaveUserString(kKey, "Low Warning Percent", "20");
     EXPECT_TRUE(ReadFile(cu) == before && Names(folder) == kJustTheStore && backend->OpenHandles() == 0);
     reg::KeyHandle key = 0;
     EXPECT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Vendor", 0x3F, &key), reg::ERROR_ACCESS_DENIED);
+    vlog::SetSink(nullptr);
 }
 
 // The machine-wide folders are read-only, as to an ordinary user: the user's own entry takes

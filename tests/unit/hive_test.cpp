@@ -41,7 +41,7 @@ TEST(HiveDocument, KeysAndTheirLimits) {
     EXPECT_TRUE(doc.DeleteKey("A\\B"));
     EXPECT_EQ(doc.KeyPaths(), (std::vector<std::string>{"a", "a\\bc", "a b", "ab"}));
     EXPECT_FALSE(doc.DeleteKey("a\\b"));
-    for (const char* bad : {"\\a", "a\\\\b", "a\nb", "a\\b\r"}) EXPECT_FALSE(doc.CreateKey(bad)) << bad;
+    for (const char* bad : {"\\a", "a\\\\b", "a\nb", "a\\b\r", "a\x7f"}) EXPECT_FALSE(doc.CreateKey(bad)) << bad;
     EXPECT_FALSE(doc.CreateKey(std::string(256, 'k')));
     EXPECT_TRUE(doc.CreateKey(std::string(255, 'k') + "\\"));
     std::string deepest = "k";
@@ -62,6 +62,7 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
         {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
         {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n", false, {}},
         {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
+        {a + "\"w\x01\"=\"1\"\n\"v\"=\"1\"\n", false, Sz("1")},
         {"REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
         {a + "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, Sz("1")}};
     for (const auto& [text, wellFormed, value] : cases) {

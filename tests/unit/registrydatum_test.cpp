@@ -22,7 +22,8 @@ TEST(RegistryDatum, ConversionsGiveWhatEachReaderExpects) {
         {"", 0, 0, 0},     {"12px", 0, 0, 0},  {"1e300", 0, 1, 0},       {"32768", 0, 1, 32768},
         {"0,0", 0, 0, 0},  {" True", 0, 1, 0}, {" -3.4 ", -3, 1, -3.4f}, {"1.5e3", 1500, 1, 1500},
         {"inf", 0, 0, 0},  {"fALSE", 0, 0, 0}, {"10.5", 10, 1, 10.5f},   {"32767.5", 0, 1, 32767.5f},
-        {"10", 10, 1, 10}, {"1.2.3", 0, 0, 0}, {"11,5", 12, 1, 11.5f},   {"-32768", -32768, 1, -32768}};
+        {"10", 10, 1, 10}, {"1.2.3", 0, 0, 0}, {"11,5", 12, 1, 11.5f},   {"-32768", -32768, 1, -32768},
+        {"3.4028234663852886e38", 0, 1, std::numeric_limits<float>::max()}};
     const auto conversions = [](const D& d) {
         return std::tuple(AsSmallInteger(d), AsFlag(d), AsPosition(d), EqualsNumberZero(d), EqualsEmptyText(d));
     };
