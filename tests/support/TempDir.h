@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <stdlib.h>
+
 #include <filesystem>
-#include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -9,9 +11,8 @@
 class TempDir {
 public:
     TempDir() {
-        for (std::random_device rd; !std::filesystem::create_directory(
-                 path_ = std::filesystem::temp_directory_path() / ("voltara-test-" + std::to_string(rd())));) {
-        }
+        std::string name = (std::filesystem::temp_directory_path() / "voltara-test-XXXXXX").string();
+        path_ = ::mkdtemp(name.data()) ? name : throw std::runtime_error("cannot make a folder for the test");
     }
     ~TempDir() { std::filesystem::remove_all(path_, error_); }
     const std::filesystem::path& path() const { return path_; }

@@ -10,8 +10,8 @@
 #include "support/FakePowerSource.h"
 #include "support/MemoryRegistry.h"
 
-// A store whose size probe of a text says 2 bytes, too few as the ANSI call's may be (a text converted to UTF-8): a read of a
-// longer text must ask again with the size it was given, rather than give nothing.
+// A store whose size probe of a text says 2 bytes, too few as the ANSI call's may be (a text converted to UTF-8): a
+// read of a longer text must ask again with the size it was given, rather than give nothing.
 struct ShortProbe : MemoryRegistry {
     reg::Status QueryValueEx(reg::KeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
                              std::uint32_t* size) override {
@@ -70,15 +70,15 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
 
 // A row: the AC text the previous refresh left, the charge now, seconds awake and asleep since, whether the wall clock
 // of that refresh is known, the average learned ("-": none), and the previous status text; from 30 s before midnight.
-// Asleep for an hour; without the wall clock only the awake minute counts; a gap of up to a minute is tolerated; the wall clock set
-// back or forward an hour, or back a little.
+// Asleep for an hour; without the wall clock only the awake minute counts; a gap of up to a minute is tolerated; the
+// wall clock set back or forward an hour, or back a little.
 TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
     for (const char* row :
          {"Off 83 90 0 1 0,75 85%", "Off 83 90 0 1 0,75 85.5%", "On 83 90 0 1 - 85%", "Charging 83 90 0 1 - 85%",
           "Off 85 90 0 1 - 85%", "Off 255 90 0 1 - 85%", "Off 50 90 0 1 - No Battery", "Off 83 0 0 1 - 85%",
-          "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0,5 85%", "Off 83 60 60 1 0,5 85%", "Off 83 60 61 1 - 85%",
-          "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0,75 85%", "Off 98 90 0 1 0,75 100%",
-          "Off 83 90 0 1 - 101%"}) {
+          "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0,5 85%", "Off 83 60 60 1 0,5 85%",
+          "Off 83 60 61 1 - 85%", "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0,75 85%",
+          "Off 98 90 0 1 0,75 100%", "Off 83 90 0 1 - 101%"}) {
         std::istringstream in(row);
         std::string ac, learned, status;
         bool wallKnown = false;

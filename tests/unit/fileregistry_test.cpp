@@ -68,10 +68,9 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
         registry.SaveUserString(kKey, name, value);
     registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "ac on", "");
     // A write puts a whole new file in place, so that what a reader or a crash meets is never half written.
-    const std::string seen = ReadFile(cu);
     fs::create_hard_link(cu, dir.path() / "seen");
     registry.SaveUserString(kKey, "D", -2.5, reg::REG_DWORD);
-    EXPECT_EQ(ReadFile(dir.path() / "seen"), seen);
+    EXPECT_FALSE(fs::equivalent(cu, dir.path() / "seen"));
     registry.SaveUserString(kKey, "Bin", "x", 3);  // not a type the program writes: nothing stored
     EXPECT_EQ(registry.SetRegistryValue(0, "Bin", reg::REG_SZ, "x"), reg::ERROR_INVALID_HANDLE);
     EXPECT_EQ(ReadFile(cu),
@@ -93,11 +92,9 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               reg::ERROR_INVALID_PARAMETER);
     backend->CloseKey(reader);
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
-    EXPECT_EQ((std::vector{mode(cu), mode(cu.string() + ".lock"), mode(folder), mode(folder.parent_path())}),
-              (std::vector{0600u, 0600u, 0700u, 0700u}));
-    EXPECT_EQ(Names(folder), kJustTheStore);
-    EXPECT_EQ(backend->OpenHandles(), 0);
-    EXPECT_FALSE(fs::exists(dir.path() / "elsewhere"));
+    EXPECT_EQ((std::tuple{std::vector{mode(cu), mode(cu.string() + ".lock"), mode(folder), mode(folder.parent_path())},
+                          Names(folder), backend->OpenHandles(), fs::exists(dir.path() / "elsewhere")}),
+              std::tuple(std::vector{0600u, 0600u, 0700u, 0700u}, kJustTheStore, 0, false));
 }
 
 // A file that cannot be parsed is read as far as it goes; one too large to be a hive is not
@@ -112,10 +109,9 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
         registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
         registry.SaveUserString(kKey, "Low Warning Percent", "15");
         registry.SaveUserString(kKey, "AC Off", "0");
-        const auto names = Names(folder);
+        const auto names = Names(folder);  // the file, its copy as it was, the lock
         ASSERT_EQ(names.size(), 3u);
-        EXPECT_EQ(names[1].rfind("HKEY_CURRENT_USER.reg.corrupt-", 0), 0u);
-        EXPECT_TRUE(ReadFile(folder / names[1]) == damaged);
+        EXPECT_TRUE(names[1].starts_with("HKEY_CURRENT_USER.reg.corrupt-") && ReadFile(folder / names[1]) == damaged);
         EXPECT_EQ(registry.GetUserString(kKey, "AC On"), acOn);
     }
 }
@@ -148,15 +144,15 @@ TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
     EXPECT_TRUE(fs::is_symlink(cu) && Names(folder) == kJustTheStore);
     fs::remove(cu);
     {
-        TinyFolder full(folder);
+        FolderMount full(folder, FolderMount::Tiny);
         if (!full.Active()) GTEST_SKIP() << "cannot mount a small file system here";
-        const std::string damaged = before + std::string(full.Bytes() * 3 / 4, 'x');  // no room for its copy
+        const std::string damaged = before + std::string(6 << 10, 'x');  // 6 KiB of the 8: no room for its copy
         WriteFile(cu, damaged);
         save("20", "Cannot keep a copy of the damaged");
         EXPECT_TRUE(ReadFile(cu) == damaged && Names(folder) == kJustTheStore);
     }
     WriteFile(cu, before);
-    ReadOnlyFolder readOnly(folder), machineReadOnly(etc / "voltara");
+    FolderMount readOnly(folder, FolderMount::ReadOnly), machineReadOnly(etc / "voltara", FolderMount::ReadOnly);
     if (!readOnly.Active() || !machineReadOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
     registry.SaveUserString(kKey, "Low Warning Percent", "20");
     EXPECT_TRUE(ReadFile(cu) == before && Names(folder) == kJustTheStore && backend->OpenHandles() == 0);
@@ -181,7 +177,7 @@ TEST_F(FileRegistryTest, TheUsersAutostartEntryOverridesTheMachineWideOnes) {
         fs::remove_all(dir.path());
         fs::create_directories(etc);
         for (const auto& [file, content] : machineEntries) WriteFile(etc / file, content);
-        ReadOnlyFolder readOnly(etc);
+        FolderMount readOnly(etc, FolderMount::ReadOnly);
         if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here";
         EXPECT_EQ(!EqualsEmptyText(registry.GetMachineString(regkeys::Run, "Voltara")), ticked);
         registry.SaveMachineString(regkeys::Run, "Voltara", "/opt/Volt App/voltara");
@@ -189,8 +185,7 @@ TEST_F(FileRegistryTest, TheUsersAutostartEntryOverridesTheMachineWideOnes) {
         EXPECT_EQ(ReadFile(user / "voltara.desktop"),
                   "[Desktop Entry]\nType=Application\nName=Voltara\nExec=\"/opt/Volt App/voltara\"\n");
         registry.SaveMachineString(regkeys::Run, "Voltara", "");
-        EXPECT_EQ(Names(user), userEntries);
-        EXPECT_EQ(ReadFile(user / userEntries.front()), hidden);
+        EXPECT_EQ(std::pair(Names(user), ReadFile(user / userEntries.front())), std::pair(userEntries, hidden));
     }
 }
 

@@ -17,9 +17,8 @@ using Four = std::array<std::int32_t, 4>;
 Four Values(const PowerStatus& s) { return {s.acStatus, s.batteryStatus, s.batteryLifePercent, s.batteryLifeTime}; }
 
 std::size_t Select(std::vector<PowerSupply>& supplies, const std::string& name) {
-    for (std::size_t i = 0; i < supplies.size(); ++i)
-        if (supplies[i].name == name) return i;
-    return supplies.push_back({name, {}}), supplies.size() - 1;
+    const auto found = std::find_if(supplies.begin(), supplies.end(), [&](const auto& s) { return s.name == name; });
+    return found != supplies.end() ? found - supplies.begin() : (supplies.push_back({name, {}}), supplies.size() - 1);
 }
 
 // Reads the forms the collected dumps come in: uevent lines (a second NAME starts the next supply), umockdev records

@@ -2,6 +2,7 @@
 // How stored texts and typed-in texts become numbers, and numbers become stored texts.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -19,11 +20,11 @@ constexpr double kMax = std::numeric_limits<double>::max();
 // Garbage, and numbers out of the small-integer range, convert as if the value were missing.
 TEST(RegistryDatum, ConversionsGiveWhatEachReaderExpects) {
     const std::tuple<const char*, std::int16_t, bool, float> cases[] = {
-        {"", 0, 0, 0},     {"12px", 0, 0, 0},  {"1e300", 0, 1, 0},       {"32768", 0, 1, 32768},
-        {"0,0", 0, 0, 0},  {" True", 0, 1, 0}, {" -3.4 ", -3, 1, -3.4f}, {"1.5e3", 1500, 1, 1500},
-        {"inf", 0, 0, 0},  {"fALSE", 0, 0, 0}, {"10.5", 10, 1, 10.5f},   {"32767.5", 0, 1, 32767.5f},
-        {"10", 10, 1, 10}, {"1.2.3", 0, 0, 0}, {"11,5", 12, 1, 11.5f},   {"-32768", -32768, 1, -32768},
-        {"3.4028234663852886e38", 0, 1, std::numeric_limits<float>::max()}};
+        {"", 0, 0, 0},     {"12px", 0, 0, 0},  {" -3.4 ", -3, 1, -3.4f}, {"32768", 0, 1, 32768},
+        {"0,0", 0, 0, 0},  {" True", 0, 1, 0}, {"1.5e3", 1500, 1, 1500}, {"32767.5", 0, 1, 32767.5f},
+        {"inf", 0, 0, 0},  {"fALSE", 0, 0, 0}, {"10.5", 10, 1, 10.5f},   {"-32768", -32768, 1, -32768},
+        {"10", 10, 1, 10}, {"1.2.3", 0, 0, 0}, {"11,5", 12, 1, 11.5f},   {"3.4028234663852886e38", 0, 1, FLT_MAX},
+        {"1e300", 0, 1, 0}};
     const auto conversions = [](const D& d) {
         return std::tuple(AsSmallInteger(d), AsFlag(d), AsPosition(d), EqualsNumberZero(d), EqualsEmptyText(d));
     };
@@ -52,8 +53,8 @@ TEST(RegistryValue, StoredNumbersAndTheirTextAndDwordForms) {
     // Positions are floats: what is written in either notation reads back as the same float.
     for (float f : {0.1f, 1234.567f, -98.25f, 3.0e-5f, 1.0e10f})
         for (char separator : {'.', ','}) EXPECT_EQ(AsPosition(D::Text(RegistryValue(f).TextForm(separator))), f);
-    EXPECT_EQ(StoredDecimalSeparator(","), ',');
-    EXPECT_EQ(StoredDecimalSeparator("\xd9\xab"), '.');  // Persian U+066B: the readers take only '.' and ','
+    // Persian U+066B: the readers take only '.' and ','.
+    EXPECT_EQ(std::pair(StoredDecimalSeparator(","), StoredDecimalSeparator("\xd9\xab")), std::pair(',', '.'));
 }
 
 TEST(NumberRules, LeadingNumberAndNormalForm) {

@@ -68,8 +68,7 @@ TEST(SysfsPowerReader, EveryValueReadsAfreshAndSuppliesComeAndGo) {
     EXPECT_EQ(reader.ACStatus(), 1);
     Write(battery / "capacity", "30");
     Write(sysfs.dir.path() / "devices/AC/online", "0");
-    EXPECT_EQ(reader.BatteryStatus(), 2);
-    EXPECT_EQ(reader.ACStatus(), 0);
+    EXPECT_EQ((std::tuple{reader.BatteryStatus(), reader.ACStatus()}), std::tuple(2, 0));
 
     // Pulled, unreported: its files fail, and the supplies are learned again.
     fs::remove_all(battery);  // the class link now dangles, as while the kernel tears the device down

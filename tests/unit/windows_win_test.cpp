@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "windows/WinPowerStatus.h"
 #include "windows/WinSingleInstance.h"
@@ -43,12 +44,11 @@ TEST(PowerStatus, ReadsTheWindowsConventions) {
 TEST(NamedMutexInstance, FirstHoldsTheGuardUntilItEnds) {
     const std::string name = "Local\\Quillfen.VoltaraTest." + std::to_string(GetCurrentProcessId());
     {
+        // Asking again does not find itself; a refused copy takes nothing with it when it ends.
         NamedMutexInstance first(name), second(name);
-        EXPECT_FALSE(first.AnotherCopyRuns());
-        EXPECT_FALSE(first.AnotherCopyRuns());  // asking again does not find itself
-        EXPECT_TRUE(second.AnotherCopyRuns());
-        EXPECT_TRUE(NamedMutexInstance(name).AnotherCopyRuns());  // a refused copy takes nothing with it when it ends
-        EXPECT_TRUE(NamedMutexInstance(name).AnotherCopyRuns());
+        EXPECT_EQ((std::vector{first.AnotherCopyRuns(), first.AnotherCopyRuns(), second.AnotherCopyRuns(),
+                               NamedMutexInstance(name).AnotherCopyRuns(), NamedMutexInstance(name).AnotherCopyRuns()}),
+                  (std::vector{false, false, true, true, true}));
     }
     EXPECT_FALSE(NamedMutexInstance(name).AnotherCopyRuns());
 }
