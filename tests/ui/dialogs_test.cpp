@@ -129,7 +129,7 @@ private Q_SLOTS:
         QVERIFY(f.open());
         QCOMPARE(QStringList({f.field(0)->text(), f.field(1)->text(), f.field(2)->text()}).join(' '), "99 10 100");
         for (int i : {1, 0}) QTest::mouseClick(f.field(i), Qt::LeftButton);  // a click into the first field selects
-        QTRY_VERIFY(f.selected(0));                                             // its text, after the caret is placed
+        QTRY_VERIFY(f.selected(0));                                          // its text, after the caret is placed
         QCOMPARE(f.d->font().pointSizeF(), 8.25);  // its own small font, whatever the desktop's
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
         for (int i = 0; i < 2; ++i) f.field(i)->setText("10");

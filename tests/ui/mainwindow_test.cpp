@@ -22,8 +22,8 @@
 namespace {
 QStringList Labels(const ShellFixture& f) { return {f.label(0), f.label(1), f.label(2)}; }
 // Icon `number` as drawn for `size` pixels.
-// At its design size (even numbers 32 px, odd ones 16) an icon is the picture rendered for that size, not the double one
-// scaled down.
+// At its design size (even numbers 32 px, odd ones 16) an icon is the picture rendered for that size, not the double
+// one scaled down.
 QImage Drawn(int number) {
     return ReadImageResource(":/icons/" + QString::number(number) + ".png", "png")
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
