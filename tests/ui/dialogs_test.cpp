@@ -90,6 +90,8 @@ private Q_SLOTS:
         QTest::newRow("leave percent emptied: 10") << " 20 30 100" << 0 << 0 << "10 20 30 1 0 0";
         QTest::newRow("Ok: 99 first") << "99 0 0 100" << -1 << 2 << "99 0 0 1 0 0";
         QTest::newRow("Ok: minutes") << "98 -55 0 100" << -1 << 3 << "98 -5 0 1 0 0";  // 2 characters at most
+        QTest::newRow("Ok: 2 digits") << "123 10 10 100" << -1 << 0
+                                      << "12 10 1 10 0 0 / 12 10 1 10 0 0 / 12 10 10 1 0 0";
         QTest::newRow("Ok: emptied") << "10 10  100" << -1 << 4 << "10 10 0 1 0 0";
         QTest::newRow("Ok: informing") << ".5 5x 01 100" << -1 << 0 << ".5 5 1 1 0 0 / 0 5 1 1 0 0 / 10 5 1 1 0 0";
         // Informing off, any percentage passes; one beyond 16 bits is held as 0, as read back.
@@ -220,9 +222,10 @@ private Q_SLOTS:
         QCOMPARE((QStringList{d->windowTitle(), d->lblTitle->text(), d->lblVersion->text(),
                               colour(d->lblTitle, QPalette::WindowText), colour(d->lblEmail, QPalette::WindowText),
                               colour(d->lblWebsite, QPalette::Window), QString::number(d->lblEmail->font().underline()),
-                              QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription()}),
+                              QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription(),
+                              QString::number(d->lblTitle->font().pointSize())}),
                  (QStringList{"About Voltara", "Voltara", "Version 2.0.0", "#0000c0", "#0000ff", "#c0c0ff", "1", "1",
-                              "Writes a message to the maker"}));
+                              "Writes a message to the maker", "12"}));
         const std::unique_ptr<Launcher> desktop = MakeLauncher();
         d->setLauncher(browser == "desktop" ? *desktop : f.launcher, desk_.path());
         f.launcher.browser = browser;

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -332,6 +333,12 @@ private Q_SLOTS:
         choose(m.sbjCompact);
         QTest::mouseDClick(m.compactWindow()->imgIcon, Qt::LeftButton);
         QCOMPARE(f.endCalls, 1);
+        QStringList items;  // in their order, with the separators between
+        for (const QAction* item : m.mnuPopup->actions()) items << item->text().remove('&');
+        QCOMPARE(items.join('|'), "Exit||Control Center||Compact|Full||Start with Windows|Always On Top||About");
+        ShellFixture compact;  // started again in the display it ended in
+        compact.putUser(regkeys::Window, "Display", "1");
+        QVERIFY(compact.load().compactWindow() && !compact.main->isVisible());
     }
 };
 

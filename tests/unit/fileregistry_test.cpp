@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
+#include <thread>
 
 #include "Log.h"
 #include "linux/FileRegistry.h"
@@ -62,7 +64,12 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     WriteFile(folder / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd", "REGEDIT4\n");
     fs::remove(cu.string() + ".lock");
     fs::create_symlink(dir.path() / "elsewhere", cu.string() + ".lock");
-    modRegistry(*Make()).SaveUserString(kKey, "Other", "1");  // another process, whose write ours must keep
+    // Another process's write, which ours must keep, and a read must see: the copy of the file kept from a read
+    // after the last change had time to settle is not taken for the file now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(registry.GetUserString(kKey, "Other"), D());
+    modRegistry(*Make()).SaveUserString(kKey, "Other", "1");
+    EXPECT_EQ(registry.GetUserString(kKey, "Other"), D::Text("1"));
     for (const auto& [name, value] :
          {std::pair<const char*, RegistryValue>{"AC On", "1"}, {"N", -7}, {"X", 1234.5f}, {"Flag", true}})
         registry.SaveUserString(kKey, name, value);
@@ -90,6 +97,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &reader), reg::ERROR_SUCCESS);
     EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, reinterpret_cast<const std::uint8_t*>("a\0b"), 3),
               reg::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, nullptr, 0), reg::ERROR_SUCCESS);  // no NUL: off
     backend->CloseKey(reader);
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
     EXPECT_EQ((std::tuple{std::vector{mode(cu), mode(cu.string() + ".lock"), mode(folder), mode(folder.parent_path())},
@@ -111,7 +119,8 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
         registry.SaveUserString(kKey, "AC Off", "0");
         const auto names = Names(folder);  // the file, its copy as it was, the lock
         ASSERT_EQ(names.size(), 3u);
-        EXPECT_TRUE(names[1].starts_with("HKEY_CURRENT_USER.reg.corrupt-") && ReadFile(folder / names[1]) == damaged);
+        EXPECT_TRUE(std::regex_match(names[1], std::regex(R"(HKEY_CURRENT_USER\.reg\.corrupt-\d{8}-\d{6})")) &&
+                    ReadFile(folder / names[1]) == damaged);
         EXPECT_EQ(registry.GetUserString(kKey, "AC On"), acOn);
     }
 }
@@ -137,6 +146,7 @@ TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
     save("20", "the write is dropped");
     ::close(holder);
+    save(std::string(1 << 20, '9').c_str(), "would not fit");  // in what a read takes
     EXPECT_EQ(ReadFile(cu), before);
     fs::remove(cu);
     fs::create_symlink("/proc/self/mem", cu);  // a regular file whose first read fails

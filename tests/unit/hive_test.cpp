@@ -19,24 +19,27 @@ TEST(HiveDocument, FormatsTheRegistryEditorsExportForm) {
     ASSERT_TRUE(doc.CreateKey(w) && doc.CreateKey("SOFTWARE\\quillfen\\Voltara\\Setting"));
     doc.SetValue(w, "X", Sz("old"));
     doc.SetValue("SOFTWARE\\QUILLFEN\\VOLTARA\\WINDOW", "x", Sz("C:\\a \"b\""));
-    doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0, 0, 0}});
+    doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0x2e, 0x3d, 0x4c}});
     doc.SetValue(w, "Bin", Value{3, std::vector<std::uint8_t>(34, 0xab)});
     EXPECT_FALSE(doc.SetValue(w, "Two\nLines", Sz("x")));
     doc.SetValue(w, "Multi", Sz("ab\n"));
+    doc.SetValue(w, "Nul", Value{1, {0x61, 0, 0x62, 0}});
     doc.SetValue(w, "", Value{11, {}});
     const std::string row = "ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,";  // long lines continue as the editor's do
     const std::string bin = "\"Bin\"=hex:" + row + row + "\\\n  " + row + "ab\n";
     EXPECT_EQ(doc.Format(),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Setting]\n\n"
               "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Window]\n@=hex(b):\n" +
-                  bin + "\"Count\"=dword:0000001f\n\"Multi\"=hex(1):61,62,0a,00\n\"X\"=\"C:\\\\a \\\"b\\\"\"\n\n");
+                  bin +
+                  "\"Count\"=dword:4c3d2e1f\n\"Multi\"=hex(1):61,62,0a,00\n\"Nul\"=hex(1):61,00,62,00\n\"X\"=\"C:\\\\a "
+                  "\\\"b\\\"\"\n\n");
     EXPECT_TRUE(HiveDocument::Parse(doc.Format(), kRoot).document == doc);  // and reads back whole
 }
 
 // A deleted key takes its sub-keys, and no other key; a path the file cannot carry is refused.
 TEST(HiveDocument, KeysAndTheirLimits) {
     HiveDocument doc(kRoot);
-    for (const char* path : {"a\\b\\c", "a b", "ab", "a\\bc"}) doc.CreateKey(path);
+    for (const char* path : {"a\\b\\c", "a b", "ab\\", "a\\bc"}) doc.CreateKey(path);
     doc.SetValue("a", "v", Sz("1"));
     // Deleted, then gone.
     EXPECT_EQ((std::tuple{doc.DeleteKey("A\\B"), doc.KeyPaths(), doc.DeleteKey("a\\b")}),
