@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,6 +45,7 @@ public:
 
     // Held in canonical form, so equal numbers have equal fields.
     bool operator==(const Decimal&) const = default;
+    friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
 private:
     std::uint32_t lo_ = 0;
