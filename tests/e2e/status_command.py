@@ -50,9 +50,11 @@ hive.unlink()
 hive.mkdir()  # a settings file that cannot be read
 unreadable = run(data / 'xps15-9560-on-mains.umockdev', '--status')
 unknown = run(data / 'xps15-9560-on-mains.umockdev', '--status', '--bogus')
+alone = run(data / 'xps15-9560-on-mains.umockdev', '--json')
 if (unreadable.returncode, unreadable.stdout, 'Cannot read' in unreadable.stderr) != (0, '94% No Info On\n', True):
     failures.append(f'unreadable settings: {unreadable}')
 failures += [f'unknown option: {unknown}'] * (unknown.returncode != 2 or '--bogus' not in unknown.stderr)
+failures += [f'--json alone: {alone}'] * (alone.returncode != 2 or 'goes with --status' not in alone.stderr)
 failures += [f'the other copy ended with {gui.returncode}'] * (gui.poll() is not None)
 gui.kill()
 gui.wait()

@@ -14,6 +14,8 @@
 
 #include "Desktop.h"
 #include "IconResources.h"
+#include "Log.h"
+#include "Logging.h"
 #include "StatusReport.h"
 #include "frmProgress.h"
 #include "modSystemTray.h"
@@ -102,6 +104,18 @@ private Q_SLOTS:
             QCOMPARE(m.trayIcon()->icon().cacheKey(), icon);
         }
         QVERIFY(f.boxes.shown.empty());  // not "No battery detected!" nor a rule: nothing was known
+    }
+
+    // The engine's lines reach the program's log categories at their levels, where the user asked for them.
+    void engineLog() {
+        QLoggingCategory::setFilterRules("voltara.power.debug=true\nvoltara.settings.warning=true");
+        RouteEngineLog();
+        QTest::ignoreMessage(QtDebugMsg, "a rate");
+        QTest::ignoreMessage(QtWarningMsg, "a lock");
+        vlog::Debug(vlog::Area::Power, "a rate");
+        vlog::Warning(vlog::Area::Settings, "a lock");
+        vlog::SetSink(nullptr);
+        QLoggingCategory::setFilterRules({});
     }
 
 #ifdef Q_OS_LINUX
