@@ -309,6 +309,7 @@ private Q_SLOTS:
         choose(m.sbjCompact);
         QPointer<frmProgress> strip = m.compactWindow();
         QVERIFY(strip && strip->isVisible() && modTopMostWindow::IsTopMost(strip));
+        QCOMPARE(strip->imgIcon->pixmap().toImage(), Drawn(m.sysInfo.Tag.toInt()));  // at once, not at the next refresh
         for (const QWidget* w : std::initializer_list<const QWidget*>{&m, strip->picContainer})
             QCOMPARE(w->palette().color(QPalette::Window), QColor(1, 2, 3));
         strip->move(60, 60);
