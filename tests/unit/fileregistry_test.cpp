@@ -205,6 +205,7 @@ TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOther
     EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(AutostartRunKey::DesktopEntryFor(program)), program);
     for (const auto& [entry, value] : {std::pair<const char*, const char*>{
                                            "[Desktop Entry]\nExec = voltara\t100%%\nHidden=false\n", "voltara\t100%"},
+                                       {"[Desktop Entry]\nExec=\"/opt/a b/voltara\" -x\n", "\"/opt/a b/voltara\" -x"},
                                        {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""}})
         EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(entry), value);
 }
