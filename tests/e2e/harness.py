@@ -8,24 +8,20 @@
 
 import contextlib
 import ctypes
-import importlib.util
 import os
 import re
 import shutil
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 import traceback
 from pathlib import Path
 
-try:
-    import gi
-    gi.require_version('UMockdev', '1.0')
-    from gi.repository import GLib, UMockdev
-except (ImportError, ValueError):  # no python3-gi or gir1.2-umockdev-1.0: need() skips
-    GLib = None
+import gi
+
+gi.require_version('UMockdev', '1.0')
+from gi.repository import GLib, UMockdev  # noqa: E402
 
 TIMEOUT = float(os.environ.get('VOLTARA_E2E_TIMEOUT', '10'))  # seconds a wait may take
 DATA = Path(__file__).resolve().parent / 'data'
@@ -33,20 +29,8 @@ DATA = Path(__file__).resolve().parent / 'data'
 DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'xfce': ['Xvfb', 'openbox', 'xfce4-panel', 'xfconf-query'],
             'none': ['Xvfb', 'openbox'], 'sway': ['sway', 'swaymsg', 'Xwayland', 'waybar', 'setpriv'],
             'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
-# The bottom right of the screen; the desktop or the scenario adds its width.
-TRAYER = ['trayer', '--edge', 'bottom', '--align', 'right', '--height', '24', '--SetDockType', 'true']
 WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher')
 REG_PREFIX = 'HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\'
-
-
-def need(*tools):
-    # Exits with 77 (CTest: skipped), saying why, where a run lacks what every session and it need.
-    lack = sorted(t for t in {*tools, 'dbus-daemon', 'xdotool', 'xwininfo', 'xprop', 'import'} if not shutil.which(t))
-    lack += ['python3-pyatspi'] * (not importlib.util.find_spec('pyatspi'))
-    lack += [f'python3-gi, gir1.2-umockdev-1.0 for {sys.executable}'] * (GLib is None)
-    if lack:
-        print('SKIP: missing', ', '.join(lack))
-        sys.exit(77)
 
 
 def check(condition, message):
@@ -92,14 +76,12 @@ class Session:
 
     def __init__(self, name, app_path, out, device_file, desktop):
         self.name, self.desktop, self.app_path, self.out = name, desktop, Path(app_path), Path(out)
-        shutil.rmtree(self.out, ignore_errors=True)  # the logs of this run alone
-        self.out.mkdir(parents=True)
+        self.out.mkdir(parents=True, exist_ok=True)
         self.tmp = Path(tempfile.mkdtemp(prefix=f'voltara-e2e-{name}-'))
         self.home, self.runtime, self.config = self.tmp / 'home', self.tmp / 'runtime', self.tmp / 'config'
         for d in (self.home, self.runtime, self.config):
             d.mkdir(mode=0o700)
-        # self.setpriv: what a command of the desktop runs through, as the session's user.
-        self.group, self.at, self.user, self.setpriv, self.last_click, self.ends = 0, None, None, [], (None, 0.0), []
+        self.procs, self.group, self.at, self.user, self.last_click = [], 0, None, None, (None, 0.0)
         self.app_env = {'QT_QPA_PLATFORM': 'xcb'}
         self.env = dict(PATH=os.environ['PATH'], HOME=str(self.home), XDG_RUNTIME_DIR=str(self.runtime),
                         XDG_CONFIG_HOME=str(self.config), LANG='C.UTF-8', LC_ALL='C.UTF-8')
@@ -108,44 +90,14 @@ class Session:
         self.testbed.add_from_string(re.sub(r'(?m)^#.*\n', '', device_file.read_text()))
         self.sysfs = self.testbed.get_root_dir()
 
-    def run(self, body, seconds):
-        # Starts the desktop, runs body(session) on it within seconds and ends the desktop however that went;
-        # returns the error, reported, or None when the scenario passed.
-        signal.signal(signal.SIGALRM, lambda *_: sys.exit(f'{self.name} took too long'))  # the desktop still ends
-        signal.alarm(seconds)
-        start = time.monotonic()
-        try:
-            # Services the buses start are handed to us when their parents go, for the end to reap.
-            ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
-            if self.desktop != 'sway':  # -noreset: else the server resets when its last client leaves, failing the next
-                self.env['DISPLAY'] = ':' + self._spawn(
-                    'xvfb', 'Xvfb -displayfd {fd} -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset'.split())
-            {'sway': self._start_sway, 'gnome': self._start_gnome}.get(self.desktop, self._start_x)()
-            body(self)
-            print(f'PASS {self.name} in {time.monotonic() - start:.1f} s', flush=True)
-        except BaseException as error:
-            traceback.print_exc()
-            print(f'FAIL {self.name}: {error}', flush=True)
-            shot = self.runtime / 'fail.png'  # where the session's user may write
-            subprocess.run([*self.setpriv, *(['grim', shot] if self.user else ['import', '-window', 'root', shot])],
-                           env=self.env, capture_output=True, timeout=TIMEOUT)
-            print('--- screenshot:', shutil.copy(shot, self.out) if shot.exists() else 'none')
-            for log in sorted(self.out.glob('*.log')):
-                print(f'--- end of {log}:', *log.read_text(errors='replace').splitlines()[-25:], sep='\n')
-            return error
-        finally:
-            for end in self.ends:  # what the scenario started beside the desktop (Wine's server)
-                end()
-            # The desktop, the program and what the buses started (ours to reap once their parents
-            # went), asked to end, then made to.
-            for sig in (signal.SIGTERM, signal.SIGKILL) if self.group else ():
-                deadline = time.monotonic() + 3
-                with contextlib.suppress(ChildProcessError, ProcessLookupError):  # none left in the group
-                    while time.monotonic() < deadline:
-                        os.killpg(self.group, sig)  # again and again: sway starts XWayland anew when it ends first
-                        os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
-            del self.testbed  # it removes its folder
-            shutil.rmtree(self.tmp, ignore_errors=True)
+    def start(self):
+        # Services the buses start are handed to us when their parents go, for stop() to end.
+        ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
+        {'sway': self._start_sway, 'gnome': self._start_gnome}.get(self.desktop, self._start_x)()
+
+    def _as_user(self, argv):
+        return ['setpriv', f'--reuid={self.user}', f'--regid={self.user}', '--clear-groups', '--', *argv] \
+            if self.user else list(argv)
 
     def _spawn(self, what, argv, env=None):
         # Starts a helper, its output in WHAT.log. Where an argument holds {fd}, returns the
@@ -153,10 +105,11 @@ class Session:
         read_end, write_end = os.pipe()
         with open(self.out / f'{what}.log', 'ab') as log:
             # One process group for the whole desktop, to end it in one go.
-            proc = subprocess.Popen([*self.setpriv, *(a.replace('{fd}', str(write_end)) for a in argv)],
+            proc = subprocess.Popen(self._as_user(a.replace('{fd}', str(write_end)) for a in argv),
                                     env=env or self.env, pass_fds=[write_end], stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=subprocess.STDOUT, process_group=self.group)
         os.close(write_end)
+        self.procs.append(proc)
         self.group = self.group or proc.pid
         with os.fdopen(read_end) as told:
             line = told.readline().strip() if any('{fd}' in a for a in argv) else proc
@@ -168,17 +121,25 @@ class Session:
         self.env['DBUS_SESSION_BUS_ADDRESS'] = self._spawn('dbus', [
             'dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}', '--print-address={fd}'])
 
+    def _start_xvfb(self):
+        # -noreset: else the server resets when its last client leaves, failing the next.
+        self.env['DISPLAY'] = ':' + self._spawn('xvfb', ['Xvfb', '-displayfd', '{fd}', '-screen', '0', '1024x768x24',
+                                                         '-dpi', '96', '-nolisten', 'tcp', '-noreset'])
+
     def _start_atspi(self):
         os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.env['DBUS_SESSION_BUS_ADDRESS']
-        self.at = importlib.import_module('pyatspi')  # only now: it connects to the bus of DBUS_SESSION_BUS_ADDRESS
+        import pyatspi  # only now: it connects to the bus of DBUS_SESSION_BUS_ADDRESS
+        self.at = pyatspi
 
     def _start_x(self):
+        self._start_xvfb()
         (self.config / 'xfce4/xfconf/xfce-perchannel-xml').mkdir(parents=True)
         shutil.copy(DATA / 'xfce4-panel.xml', self.config / 'xfce4/xfconf/xfce-perchannel-xml')
         self._start_bus()
         # The panel first: openbox, while it starts, can miss a panel that maps.
         if self.desktop == 'trayer':
-            self._spawn('trayer', [*TRAYER, '--widthtype', 'request'])
+            self._spawn('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
+                                   '--height', '24', '--SetDockType', 'true'])
             wait_for('the trayer panel', self.tray_panel)
         elif self.desktop == 'xfce':
             self._spawn('xfce4-panel', ['xfce4-panel', '--disable-wm-check', '--sm-client-disable'])
@@ -191,9 +152,10 @@ class Session:
 
     def _start_sway(self):
         # All as nobody: the program, its faked battery and its settings must be in its reach.
-        self.user, self.setpriv = 65534, ['setpriv', '--reuid=65534', '--regid=65534', '--clear-groups', '--']
+        self.user = 65534
         os.chmod(self.tmp, 0o755)
-        subprocess.run(['chown', f'{self.user}:{self.user}', self.home, self.runtime, self.config], check=True)
+        for d in (self.home, self.runtime, self.config):
+            os.chown(d, self.user, self.user)
         subprocess.run(['chmod', '-R', 'a+rX', self.sysfs], check=True)
         self.app_path = Path(shutil.copy(self.app_path, self.tmp))
         shutil.copytree(DATA, self.tmp / 'data')
@@ -231,9 +193,11 @@ class Session:
     # - It starts in about 3 s. Without replies on the system bus (a policy that lets none through)
     #   it waits 25 s for logind.
     def _start_gnome(self):
-        (conf := self.tmp / 'system-bus.conf').write_text(
-            f'<busconfig><type>system</type><listen>unix:dir={self.runtime}</listen><policy context="default">'
-            '<allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>')
+        self._start_xvfb()
+        conf = self.tmp / 'system-bus.conf'
+        conf.write_text(f'<busconfig><type>system</type><listen>unix:dir={self.runtime}</listen>'
+                        '<policy context="default"><allow send_destination="*"/><allow receive_sender="*"/>'
+                        '<allow own="*"/></policy></busconfig>')
         self.env['DBUS_SYSTEM_BUS_ADDRESS'] = self._spawn('system-bus', [
             'dbus-daemon', f'--config-file={conf}', '--nofork', '--print-address={fd}'])
         self._start_bus()
@@ -255,29 +219,46 @@ class Session:
         self.x('xdotool', 'key', 'Escape')
         wait_for('the overview to close', lambda: not overview())
 
-    def find(self, root, role=None, name=None):
-        # The elements under root on the screen, of the role and name given. Searched only where shown (what
-        # is on the screen is in a shown parent): GNOME Shell's tree is large, and has holes.
-        shown = [c for c in root if c and c.getState().contains(self.at.STATE_SHOWING)]
-        return [n for c in shown for n in [c] * (role in (None, c.getRoleName()) and name in (None, c.name))
-                + self.find(c, role, name)]  # in the order of the tree, as a reader reads them
-
     def shell_find(self, role, name):
         # The elements of GNOME Shell's own user interface (top bar, menus) on the screen.
-        return self.find(next(a for a in self.at.Registry.getDesktop(0) if a and a.name == 'gnome-shell'), role, name)
+        def find(node):  # only where it is on the screen: the shell's tree is large, and has holes
+            shown = [c for c in node if c and c.getState().contains(self.at.STATE_SHOWING)]
+            return [c for c in shown if (c.getRoleName(), c.name) == (role, name)] + [m for c in shown for m in find(c)]
+        return find(next(a for a in self.at.Registry.getDesktop(0) if a and a.name == 'gnome-shell'))
 
     def _wait_tray_host(self, seconds=TIMEOUT):
         # A program started before the StatusNotifierItem host registers uses XEmbed for good.
         wait_for('the tray\'s host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'), seconds)
 
-    def start_app(self, *argv, **env):
-        # The program, or what argv names (wine and a Windows program), on the faked battery; the Popen of its
-        # process. On X the program is told the platform, as a user with qt6-wayland installed would not be;
+    def stop(self):
+        # The desktop, the program and what the buses started (ours to reap once their parents
+        # went), asked to end, then made to.
+        for sig in (signal.SIGTERM, signal.SIGKILL) if self.group else ():
+            deadline = time.monotonic() + 3
+            with contextlib.suppress(ChildProcessError, ProcessLookupError):  # none left in the group
+                while time.monotonic() < deadline:
+                    os.killpg(self.group, sig)  # again and again: sway starts XWayland anew when it ends first
+                    os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
+        del self.testbed  # it removes its folder
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def report(self, error):
+        traceback.print_exc()
+        print(f'FAIL {self.name}: {error}', flush=True)
+        shot = self.runtime / 'fail.png'  # where the session's user may write
+        subprocess.run(self._as_user(['grim', shot] if self.user else ['import', '-window', 'root', shot]),
+                       env=self.env, capture_output=True, timeout=TIMEOUT)
+        print('--- screenshot:', shutil.copy(shot, self.out) if shot.exists() else 'none')
+        for log in sorted(self.out.glob('*.log')):
+            print(f'--- end of {log}:', *log.read_text(errors='replace').splitlines()[-25:], sep='\n')
+
+    def start_app(self, **env):
+        # On X the program is told the platform, as a user with qt6-wayland installed would not be;
         # in a Wayland session it chooses as it does for its users.
         env = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', LD_PRELOAD='libumockdev-preload.so.0',
                    UMOCKDEV_DIR=self.sysfs, XDG_CONFIG_DIRS=str(self.tmp / 'xdg'),  # no system-wide entries
                    **self.app_env, **env)
-        return self._spawn(f'voltara-{len(list(self.out.glob("*.log")))}', [*argv] or [str(self.app_path)], env)
+        return self._spawn(f'voltara-{len(self.procs)}', [str(self.app_path)], env)
 
     def change(self, name, **attributes):
         # Writes sysfs attributes of a supply, in place as the kernel does (umockdev's own
@@ -302,14 +283,17 @@ class Session:
 
     def stored(self, key, *names):
         # The texts stored under a key (whose names' case counts for nothing); None where missing.
-        parts = re.split(r'(?m)^\[(.*)\]$', (self.config / 'voltara' / 'HKEY_CURRENT_USER.reg').read_text())
-        values = {n.lower(): v for head, body in zip(parts[1::2], parts[2::2])  # each section's head and body
-                  if head.lower() == (REG_PREFIX + key).lower() for n, v in re.findall(r'(?m)^"(.*)"="(.*)"$', body)}
+        values, current = {}, False
+        for line in (self.config / 'voltara' / 'HKEY_CURRENT_USER.reg').read_text().splitlines():
+            if line.startswith('['):
+                current = line.lower() == f'[{REG_PREFIX}{key}]'.lower()
+            elif current and (value := re.fullmatch(r'"(.*)"="(.*)"', line)):
+                values[value.group(1).lower()] = value.group(2)
         return tuple(values.get(name.lower()) for name in names)
 
     def x(self, *argv):
         # Runs a desktop client as the session's user; returns what it printed.
-        result = subprocess.run([*self.setpriv, *argv], env=self.env, capture_output=True, text=True, timeout=TIMEOUT)
+        result = subprocess.run(self._as_user(argv), env=self.env, capture_output=True, text=True, timeout=TIMEOUT)
         if result.returncode != 0:  # no Failure: a probe may look for something not there yet
             raise RuntimeError(f'{" ".join(argv[:3])} failed: {result.stderr.strip()[:300]}')
         return result.stdout
@@ -336,9 +320,13 @@ class Session:
         atom, event = x11.XInternAtom(display, b'_NET_WM_MOVERESIZE', 0), (ctypes.c_long * 24)()
         x11.XSelectInput(display, ctypes.c_ulong(x11.XDefaultRootWindow(display)), ctypes.c_long(1 << 19))
         x11.XSync(display, 0)  # SubstructureNotifyMask, in force from here on
-        # Reads the events that came since, until a ClientMessage of that type.
-        return lambda: any(x11.XNextEvent(display, event) == 0 and event[0] & 0xffffffff == 33 and event[5] == atom
-                           for _ in iter(lambda: x11.XPending(display), 0))
+
+        def seen():
+            while x11.XPending(display):
+                x11.XNextEvent(display, event)
+                if event[0] & 0xffffffff == 33 and event[5] == atom:  # a ClientMessage of that type
+                    return True
+        return seen
 
     def click(self, x, y, button=1, repeat=1):
         # Clicks on one spot within the double-click time are a double click to the program.
@@ -368,7 +356,7 @@ class Session:
         return next(iter(self.windows('--name', '^panel$')), None)
 
     def tray_icons(self, wm_class='"voltara" "Voltara"'):
-        # The middle of each icon of that WM_CLASS embedded in the trayer panel.
+        # (x, y, width, height) of each icon of that WM_CLASS embedded in the trayer panel.
         tree = self.x('xwininfo', '-tree', '-id', self.tray_panel())
-        return [(int(x) + int(w) // 2, int(y) + int(h) // 2) for w, h, x, y in re.findall(
+        return [tuple(map(int, (m[2], m[3], m[0], m[1]))) for m in re.findall(
             rf'\({re.escape(wm_class)}\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', tree)]

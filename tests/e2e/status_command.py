@@ -15,8 +15,9 @@ from pathlib import Path
 if not shutil.which('umockdev-run'):
     sys.exit(77)
 app, tmp = sys.argv[1], Path(tempfile.mkdtemp(prefix='voltara-status-'))
-(hive := tmp / 'config/voltara/HKEY_CURRENT_USER.reg').parent.mkdir(parents=True)
-hive.write_text(
+settings = tmp / 'config' / 'voltara'
+settings.mkdir(parents=True)
+(settings / 'HKEY_CURRENT_USER.reg').write_text(
     'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Time Calc]\n"Data"="1.2"\n"Count"="10000"\n')
 env = {k: v for k, v in os.environ.items() if k not in ('DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM')}
 env.update(HOME=str(tmp), XDG_RUNTIME_DIR=str(tmp), XDG_CONFIG_HOME=str(tmp / 'config'))
@@ -29,7 +30,7 @@ def run(dump, *args):
 
 
 def snapshot():
-    return {p.name: p.is_dir() or p.read_bytes() for p in hive.parent.iterdir()}
+    return {p.name: p.is_dir() or p.read_bytes() for p in settings.iterdir()}
 
 
 # Another copy holds the single-instance lock (with settings of its own).
@@ -39,23 +40,29 @@ subprocess.run(['sh', '-c', f'until [ -e {tmp}/voltara.lock ]; do sleep 0.1; don
 before, failures, data = snapshot(), [], Path(__file__).parent / 'data'
 for dump in sorted(data.glob('*.umockdev')):
     # The texts the desktop tests read in the window; its estimate from the stored 1.2 minutes a point.
-    status, time, ac = re.search(r'Battery Status (\S+), Battery Time (\S+).*, AC (\w+)', dump.read_text()).groups()
+    shows = re.search(r'Shows: Battery Status (\S+), Battery Time (\S+).*, AC (\w+)', dump.read_text())
+    status, time, ac = shows.groups()
     minutes = round(1.2 * int(status.rstrip('%')))
     expected = f'{status} {f"{minutes // 60}:{minutes % 60:02}" if time == "from" else time} {ac}'
     line, js = run(dump, '--status'), run(dump, '--status', '--json')
     results = (line.returncode, line.stdout, line.stderr, js.returncode, json.loads(js.stdout)['text'])
-    failures += [f'{dump.name}: {results}'] * (results != (0, expected + '\n', '', 0, expected))
-failures += [f'the settings folder changed: {before} -> {snapshot()}'] * (snapshot() != before)
-hive.unlink()
-hive.mkdir()  # a settings file that cannot be read
+    if results != (0, expected + '\n', '', 0, expected):
+        failures.append(f'{dump.name}: {results}')
+if snapshot() != before:
+    failures.append(f'the settings folder changed: {before} -> {snapshot()}')
+(settings / 'HKEY_CURRENT_USER.reg').unlink()
+(settings / 'HKEY_CURRENT_USER.reg').mkdir()  # a settings file that cannot be read
 unreadable = run(data / 'xps15-9560-on-mains.umockdev', '--status')
 unknown = run(data / 'xps15-9560-on-mains.umockdev', '--status', '--bogus')
 alone = run(data / 'xps15-9560-on-mains.umockdev', '--json')
 if (unreadable.returncode, unreadable.stdout, 'Cannot read' in unreadable.stderr) != (0, '94% No Info On\n', True):
     failures.append(f'unreadable settings: {unreadable}')
-failures += [f'unknown option: {unknown}'] * (unknown.returncode != 2 or '--bogus' not in unknown.stderr)
-failures += [f'--json alone: {alone}'] * (alone.returncode != 2 or 'goes with --status' not in alone.stderr)
-failures += [f'the other copy ended with {gui.returncode}'] * (gui.poll() is not None)
+if unknown.returncode != 2 or '--bogus' not in unknown.stderr:
+    failures.append(f'unknown option: {unknown}')
+if alone.returncode != 2 or 'goes with --status' not in alone.stderr:
+    failures.append(f'--json alone: {alone}')
+if gui.poll() is not None:
+    failures.append(f'the other copy ended with {gui.returncode}')
 gui.kill()
 gui.wait()
 shutil.rmtree(tmp)
