@@ -24,7 +24,6 @@
 
 namespace {
 QStringList Labels(const ShellFixture& f) { return {f.label(0), f.label(1), f.label(2)}; }
-// Icon `number` as drawn for `size` pixels.
 // At its design size (even numbers 32 px, odd ones 16) an icon is the picture rendered for that size, not the double
 // one scaled down.
 QImage Drawn(int number) {
