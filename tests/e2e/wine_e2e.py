@@ -3,9 +3,10 @@
 # The Windows program end to end under Wine, on a desktop of harness.py (Xvfb, trayer, openbox) with a
 # private Wine prefix:
 #
-#   wine_e2e.py program|installer EXE WINTOOL OUT
+#   wine_e2e.py SETUP WINTOOL OUT
 #
-# program: voltara.exe on a faked battery; installer: the NSIS setup EXE installs and uninstalls silently.
+# The NSIS installer SETUP installs silently, the installed voltara.exe runs on a faked battery, the
+# uninstaller takes it away again.
 # Qt 6 shows its widgets to other programs over UI Automation alone, whose calls across processes deadlock
 # in Wine 8.0: texts are read off the screen (tesseract), windows as Windows lists them (wintool), settings
 # with `wine reg`. Exit status 0 passed, 1 failed, 77 (CTest: skipped) when a tool is missing.
@@ -130,9 +131,15 @@ class Wine:
         return wait_for('the window moved', lambda: self.main()['rect'][:2] != (x, y) and self.main()['rect'][:2])
 
 
-def program(s, wine, exe):
-    (wine.prefix / 'drive_c/Voltara').mkdir()
-    shutil.copy(exe, wine.prefix / 'drive_c/Voltara/voltara.exe')
+def program(s, wine, setup):
+    folder, uninstall = wine.prefix / 'drive_c/Program Files/Voltara', r'HKLM\Software\Microsoft\Windows' \
+        r'\CurrentVersion\Uninstall\Voltara'
+    exe = r'C:\Program Files\Voltara\voltara.exe'  # a space in it: the Run value must quote it
+    step('a silent install: the program, a Start-menu shortcut, the uninstall entry')
+    wine.run('wine', setup, '/S', timeout=120)
+    check((folder / 'voltara.exe').is_file(), f'no voltara.exe in {folder}')
+    check(list((wine.prefix / 'drive_c').glob('**/Start Menu/Programs/**/Voltara*.lnk')), 'no Start-menu shortcut')
+    check(r'C:\Program Files\Voltara\Uninstall.exe' in wine.reg('query', uninstall), 'no uninstall entry')
     wine.reg('add', VOLTARA + r'\Setting', '/v', 'Show Info', '/d', 'No')
     # Windows knows the .htm type (Wine registers it with the Gecko it was told to leave out);
     # Wine's browser hands pages to the Linux program its settings name: one that notes them.
@@ -144,7 +151,7 @@ def program(s, wine, exe):
     active = lambda: int(s.x('xprop', '-root', '-notype', '_NET_ACTIVE_WINDOW').split()[-1], 16)  # noqa: E731
 
     step('the main window and the icon\'s tooltip show the faked battery; the menu opens at the pointer')
-    v = wine.start(r'C:\Voltara\voltara.exe')
+    v = wine.start(exe)
     seen = wait_for('the main window', wine.main)
     wait_for(lambda: f'42%, 1:24:0, Off, not {wine.values()}', lambda: wine.values() == ('42%', '1:24:0', 'Off'))
     s.x('xdotool', 'mousemove', *map(str, wait_for('the icon in trayer', wine.tray_icon)))
@@ -154,7 +161,7 @@ def program(s, wine, exe):
     check(x - 2 <= px <= x + w + 2 and y - 2 <= py <= y + h + 2, f'the menu at {(x, y, w, h)}, not at {(px, py)}')
 
     step('Start with Windows writes the quoted path under Run, and chosen again, empties it')
-    wait_for('the Run value', lambda: wine.value(RUN, 'Voltara') == r'"C:\Voltara\voltara.exe"')
+    wait_for('the Run value', lambda: wine.value(RUN, 'Voltara') == f'"{exe}"')
     wine.menu('Start with Windows')
     wait_for('the Run value emptied', lambda: wine.value(RUN, 'Voltara') == '')
 
@@ -190,7 +197,7 @@ def program(s, wine, exe):
     wait_for('About to close', lambda: not wine.windows('About Voltara'))
 
     step('a second copy says so and ends; the first runs on')
-    second = wine.start(r'C:\Voltara\voltara.exe')
+    second = wine.start(exe)
     box = wait_for('the box', lambda: [w for w in wine.windows('Voltara', 'QWindowIcon') if w['xid'] != seen['xid']])[0]
     text = 'You can only open ONE Voltara at a time!'
     wait_for(f'"{text}"', lambda: text in ' '.join(w for w, *_ in wine.read(box['rect'])))
@@ -204,7 +211,7 @@ def program(s, wine, exe):
     wait_for('voltara to end', lambda: v.poll() is not None)
     check(None not in (first := wine.places()), f'no place stored: {first}')
     # Started again, its icon docks in trayer blank and deaf to clicks (Wine's doing): the tray is done with.
-    v = wine.start(r'C:\Voltara\voltara.exe')
+    v = wine.start(exe)
     wait_for(lambda: f'the main window at {place}, not {wine.main()}', lambda: wine.main()['rect'][:2] == place)
 
     step('a cancelled end of session leaves it running; the real one stores its new place')
@@ -218,25 +225,6 @@ def program(s, wine, exe):
     wait_for(lambda: f'the places {moved}, not {wine.places()}', lambda: wine.places() == moved)
     wait_for('voltara to end', lambda: v.poll() is not None)
 
-
-def installer(s, wine, setup):
-    folder, uninstall = wine.prefix / 'drive_c/Program Files/Voltara', r'HKLM\Software\Microsoft\Windows' \
-        r'\CurrentVersion\Uninstall\Voltara'
-    step('a silent install: the program, a Start-menu shortcut, the uninstall entry')
-    wine.run('wine', setup, '/S', timeout=120)
-    check((folder / 'voltara.exe').is_file(), f'no voltara.exe in {folder}')
-    check(list((wine.prefix / 'drive_c').glob('**/Start Menu/Programs/**/Voltara*.lnk')), 'no Start-menu shortcut')
-    check(r'C:\Program Files\Voltara\Uninstall.exe' in wine.reg('query', uninstall), 'no uninstall entry')
-
-    step('the installed program runs, starts with Windows and, at the end of the session, stores its place')
-    wine.reg('add', VOLTARA + r'\Setting', '/v', 'Show Info', '/d', 'No')
-    v = wine.start(r'C:\Program Files\Voltara\voltara.exe')
-    wait_for('the main window', wine.main)
-    wine.menu('Start with Windows')
-    wait_for('the Run value', lambda: wine.value(RUN, 'Voltara') == r'"C:\Program Files\Voltara\voltara.exe"')
-    wine.run('wine', wine.wintool, 'endsession', '1')
-    wait_for('voltara to end', lambda: v.poll() is not None)
-
     step('a silent uninstall takes the files and the Run value; the settings stay')
     wine.run('wine', str(folder / 'Uninstall.exe'), '/S')
     wait_for('the files to go', lambda: not folder.exists())  # the uninstaller works from a copy of itself
@@ -245,11 +233,11 @@ def installer(s, wine, setup):
     check(None not in wine.places(), 'the settings went')
 
 
-def run(name, exe, wintool, out):
+def run(setup, wintool, out):
     # One try on a new desktop with a new prefix: 0 passed, 1 failed, 'blank' when the icon docked blank.
     signal.alarm(400)
     shutil.rmtree(out, ignore_errors=True)
-    start, s, wine = time.monotonic(), Session(name, exe, out, BATTERY, 'none'), None
+    start, s, wine = time.monotonic(), Session('wine', setup, out, BATTERY, 'none'), None
     try:
         s.start()
         # A panel of fixed size and place: Wine misses a move of the windows it docks an icon in.
@@ -257,8 +245,8 @@ def run(name, exe, wintool, out):
                             '--height', '24', '--SetDockType', 'true'])
         wait_for('the trayer panel', s.tray_panel)
         wine = Wine(s, wintool)
-        {'program': program, 'installer': installer}[name](s, wine, exe)
-        print(f'PASS {name} in {time.monotonic() - start:.1f} s')
+        program(s, wine, setup)
+        print(f'PASS in {time.monotonic() - start:.1f} s')
         return 0
     except BaseException as e:
         s.report(e)
@@ -268,19 +256,19 @@ def run(name, exe, wintool, out):
         s.stop()
 
 
-def main(name, exe, wintool, out):
+def main(setup, wintool, out):
     missing = [t for t in TOOLS if not shutil.which(t)] + ['python3-gi, gir1.2-umockdev-1.0'] * (Session is None)
     if missing:
         print('SKIP: missing', ', '.join(missing))
         return 77
-    signal.signal(signal.SIGALRM, lambda *_: sys.exit(f'{name} took too long'))  # the session still ends
+    signal.signal(signal.SIGALRM, lambda *_: sys.exit('the scenario took too long'))  # the session still ends
     # Now and then Wine docks the icon in trayer blank and deaf to clicks, though its explorer docked and
     # painted it as ever: then the scenario starts afresh.
     for _ in range(3):
-        if (rc := run(name, str(Path(exe).resolve()), Path(wintool).resolve(), Path(out).resolve() / name)) != 'blank':
+        if (rc := run(str(Path(setup).resolve()), Path(wintool).resolve(), Path(out).resolve())) != 'blank':
             return rc
     return 1
 
 
 if __name__ == '__main__':
-    sys.exit(main(*sys.argv[1:]) if len(sys.argv) == 5 else 'usage: wine_e2e.py program|installer EXE WINTOOL OUT')
+    sys.exit(main(*sys.argv[1:]) if len(sys.argv) == 4 else 'usage: wine_e2e.py SETUP WINTOOL OUT')
