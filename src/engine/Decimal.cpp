@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <compare>
 
 namespace {
 
@@ -229,15 +230,6 @@ struct DecimalAccess {
         return Fit(q, Decimal::MaxScale, TailOfRemainder(r, divisor), a.negative_ != b.negative_);
     }
 
-    static std::strong_ordering Compare(const Decimal& a, const Decimal& b) {
-        const bool na = a.negative_, nb = b.negative_;  // zero is never negative
-        if (na != nb) return na ? std::strong_ordering::less : std::strong_ordering::greater;
-        Wide ma, mb;
-        int scale;
-        Align(a, b, ma, mb, scale);
-        return na ? mb <=> ma : ma <=> mb;
-    }
-
     static std::string Digits(Wide m) {
         std::string s;
         do s.insert(s.begin(), static_cast<char>('0' + m.DivSmall(10)));
@@ -332,8 +324,6 @@ std::optional<Decimal> Decimal::Subtract(const Decimal& a, const Decimal& b) {
 }
 std::optional<Decimal> Decimal::Multiply(const Decimal& a, const Decimal& b) { return DecimalAccess::Multiply(a, b); }
 std::optional<Decimal> Decimal::Divide(const Decimal& a, const Decimal& b) { return DecimalAccess::Divide(a, b); }
-
-std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) { return DecimalAccess::Compare(a, b); }
 
 std::string Decimal::Format(char decimalSeparator) const {
     std::string digits = DecimalAccess::Digits(DecimalAccess::Mantissa(*this));

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,7 +44,6 @@ public:
 
     // Held in canonical form, so equal numbers have equal fields.
     bool operator==(const Decimal&) const = default;
-    friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
 private:
     std::uint32_t lo_ = 0;
