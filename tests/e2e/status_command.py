@@ -52,15 +52,18 @@ if snapshot() != before:
     failures.append(f'the settings folder changed: {before} -> {snapshot()}')
 (settings / 'HKEY_CURRENT_USER.reg').unlink()
 (settings / 'HKEY_CURRENT_USER.reg').mkdir()  # a settings file that cannot be read
-unreadable = run(data / 'xps15-9560-on-mains.umockdev', '--status')
-unknown = run(data / 'xps15-9560-on-mains.umockdev', '--status', '--bogus')
-alone = run(data / 'xps15-9560-on-mains.umockdev', '--json')
+xps = data / 'xps15-9560-on-mains.umockdev'
+unreadable, unknown, alone = run(xps, '--status'), run(xps, '--status', '--bogus'), run(xps, '--json')
+version, usage = run(xps, '--version'), run(xps, '-h')
 if (unreadable.returncode, unreadable.stdout, 'Cannot read' in unreadable.stderr) != (0, '94% No Info On\n', True):
     failures.append(f'unreadable settings: {unreadable}')
 if unknown.returncode != 2 or '--bogus' not in unknown.stderr:
     failures.append(f'unknown option: {unknown}')
 if alone.returncode != 2 or 'goes with --status' not in alone.stderr:
     failures.append(f'--json alone: {alone}')
+if (version.returncode, usage.returncode, usage.stdout.startswith('Usage: voltara [--status')) != (0, 0, True) or \
+        not re.fullmatch(r'voltara \d+\.\d+\.\d+\n', version.stdout):
+    failures.append(f'--version, -h: {version}, {usage}')
 if gui.poll() is not None:
     failures.append(f'the other copy ended with {gui.returncode}')
 gui.kill()

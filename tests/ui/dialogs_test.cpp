@@ -59,6 +59,9 @@ class DialogsTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
+        QPalette menus;  // a colour of menus no window has by itself
+        menus.setColor(QPalette::Button, QColor(1, 2, 3));
+        QApplication::setPalette(menus, "QMenu");
 #ifdef Q_OS_LINUX
         // The desktop's defaults start a fake browser that writes down its arguments, one a line,
         // and an end mark: the web one takes files only (%F), the mail one no field code.
@@ -124,15 +127,20 @@ private Q_SLOTS:
     // else 10. Ok relies on start-up's key: with the key deleted meanwhile it stores nothing and
     // makes no key, while the settings in memory still change.
     void controlCenterWithoutItsKey() {
+        for (const QString row : {"99 100 100 -> 99 10 100", "100 99 101 -> 10 99 10"}) {  // stored -> shown
+            Fixture g;
+            for (int i = 0; i < 3; ++i)
+                g.putUser(regkeys::ControlCenter,
+                          std::array{"Low Warning Percent", "Low Warning Time", "Percent Inform Percent"}[i],
+                          qPrintable(row.section(' ', i, i)));
+            QVERIFY(g.open());
+            QCOMPARE(QStringList({g.field(0)->text(), g.field(1)->text(), g.field(2)->text()}).join(' '),
+                     row.section(" -> ", 1));
+        }
         Fixture f;
-        for (const auto& [name, stored] : {std::pair{"Low Warning Percent", "99"}, std::pair{"Low Warning Time", "100"},
-                                           std::pair{"Percent Inform Percent", "100"}})
-            f.putUser(regkeys::ControlCenter, name, stored);
         QVERIFY(f.open());
-        QCOMPARE(QStringList({f.field(0)->text(), f.field(1)->text(), f.field(2)->text()}).join(' '), "99 10 100");
         for (int i : {1, 0}) QTest::mouseClick(f.field(i), Qt::LeftButton);  // a click into the first field selects
         QTRY_VERIFY(f.selected(0));                                          // its text, after the caret is placed
-        QCOMPARE(f.d->font().pointSizeF(), 8.25);  // its own small font, whatever the desktop's
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
         for (int i = 0; i < 2; ++i) f.field(i)->setText("10");
         f.box(2)->setChecked(true);
@@ -175,6 +183,11 @@ private Q_SLOTS:
         w->show();
         QCOMPARE(Broken(w, relations).join(", "), QString());
         QCOMPARE(CutTexts(w), QStringList());
+        // Each window in its own small font, whatever the desktop's; all but About (and the strip's track) in the
+        // colour of menus, not that of windows.
+        if (name != "frmProgress") QCOMPARE(w->font().pointSizeF(), 8.25);
+        const QWidget* painted = name == "frmProgress" ? w->findChild<QWidget*>("picContainer") : w;
+        QCOMPARE(painted->palette().color(QPalette::Window) == QColor(1, 2, 3), name != "frmAbout");
         if (w != &info) return;
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::Setting);
         QVERIFY(QTest::qWaitForWindowActive(&info));
@@ -217,15 +230,17 @@ private Q_SLOTS:
         QVERIFY(d);
         QCOMPARE(d->picIcon->pixmap().deviceIndependentSize().toSize(), d->picIcon->contentsRect().size());
         // Its texts; the title dark blue, the links blue and underlined on light blue, the maker in bold; what a
-        // screen reader says.
+        // screen reader says; the icon's sunken border, the address from the top of its lines.
         const auto colour = [](QLabel* l, QPalette::ColorRole role) { return l->palette().color(role).name(); };
-        QCOMPARE((QStringList{d->windowTitle(), d->lblTitle->text(), d->lblVersion->text(),
-                              colour(d->lblTitle, QPalette::WindowText), colour(d->lblEmail, QPalette::WindowText),
-                              colour(d->lblWebsite, QPalette::Window), QString::number(d->lblEmail->font().underline()),
-                              QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription(),
-                              QString::number(d->lblTitle->font().pointSize())}),
-                 (QStringList{"About Voltara", "Voltara", "Version 2.0.0", "#0000c0", "#0000ff", "#c0c0ff", "1", "1",
-                              "Writes a message to the maker", "12"}));
+        QCOMPARE(
+            (QStringList{d->windowTitle(), d->lblTitle->text(), d->lblVersion->text(),
+                         colour(d->lblTitle, QPalette::WindowText), colour(d->lblEmail, QPalette::WindowText),
+                         colour(d->lblWebsite, QPalette::Window), QString::number(d->lblEmail->font().underline()),
+                         QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription(),
+                         QString::number(d->lblTitle->font().pointSize()), QString::number(d->picIcon->lineWidth()),
+                         QString::number(d->lblInfo[1]->alignment(), 16)}),
+            (QStringList{"About Voltara", "Voltara", "Version 2.0.0", "#0000c0", "#0000ff", "#c0c0ff", "1", "1",
+                         "Writes a message to the maker", "12", "2", "21"}));
         const std::unique_ptr<Launcher> desktop = MakeLauncher();
         d->setLauncher(browser == "desktop" ? *desktop : f.launcher, desk_.path());
         f.launcher.browser = browser;

@@ -40,7 +40,7 @@ struct Estimator {
 TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
     for (const char* row :
          {// No sample (a drop of 0): the history alone gives the time.
-          "1.5 0 0 1 85 1.5 0 No Info", "0 5 0 1 85 0 5 No Info", "1 3 0 1 65 1 3 1:05", "15.1 3 0 1 100 15.1 3 25:10",
+          "1.5 0 0 1 85 1.5 0 No Info", "0 5 0 1 85 0 5 No Info", "1 3 0 1 70 1 3 1:10", "15.1 3 0 1 100 15.1 3 25:10",
           "1 3 0 1 255 1 3 4:15", "1,5 1 0 1 85 1,5 1 2:08", "1.5 10000 0 1 85 1.5 9850 2:08",
           "0 10000 0 1 85 0 10000 No Info", "abc 3 0 1 85 abc 3 No Info", "1.5 -2 0 1 85 1.5 -2 No Info",
           "1.5 40000 0 1 85 1.5 40000 No Info", "1.5 32767 0 1 85 1.5 32767 No Info", "1.5 32766 0 1 85 1.5 9850 2:08",
@@ -78,7 +78,7 @@ TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
           "Off 85 90 0 1 - 85%", "Off 255 90 0 1 - 85%", "Off 50 90 0 1 - No Battery", "Off 83 0 0 1 - 85%",
           "Off 80 90 0 1 - 255%", "Off 83 60 3600 1 - 85%", "Off 83 60 3600 0 0,5 85%", "Off 83 60 60 1 0,5 85%",
           "Off 83 60 61 1 - 85%", "Off 83 90 -3600 1 - 85%", "Off 83 90 3600 1 - 85%", "Off 83 90 -5 1 0,75 85%",
-          "Off 98 90 0 1 0,75 100%", "Off 83 90 0 1 - 101%"}) {
+          "Off 98 90 0 1 0,75 100%", "Off 83 90 0 1 - 101%", "Off 0 90 0 1 1,5 1%"}) {
         std::istringstream in(row);
         std::string ac, learned, status;
         bool wallKnown = false;

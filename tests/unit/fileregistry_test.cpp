@@ -206,7 +206,8 @@ TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOther
     for (const auto& [entry, value] : {std::pair<const char*, const char*>{
                                            "[Desktop Entry]\nExec = voltara\t100%%\nHidden=false\n", "voltara\t100%"},
                                        {"[Desktop Entry]\nExec=\"/opt/a b/voltara\" -x\n", "\"/opt/a b/voltara\" -x"},
-                                       {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""}})
+                                       {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""},
+                                       {"[Desktop Entry]\nExec=C:\\\n", "C:\\"}})  // a lone backslash kept
         EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(entry), value);
 }
 
