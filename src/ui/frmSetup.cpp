@@ -11,6 +11,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QValidator>
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -149,15 +150,15 @@ frmSetup::frmSetup(QWidget* main, modRegistry& registry, NotificationSettings& s
     fraBatteryPowerInforming->setObjectName(QStringLiteral("fraBatteryPowerInforming"));
     fraACStatusChange->setObjectName(QStringLiteral("fraACStatusChange"));
 
-    QWidget* order[] = {txtLowWarningPercent,
-                        txtLowWarningTime,
-                        chkPercentInform,
-                        txtPercentInform,
-                        chkACOff,
-                        chkACOn,
-                        cmdFinish,
-                        cmdCancel};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    const std::array<QWidget*, 8> order{txtLowWarningPercent,
+                                        txtLowWarningTime,
+                                        chkPercentInform,
+                                        txtPercentInform,
+                                        chkACOff,
+                                        chkACOn,
+                                        cmdFinish,
+                                        cmdCancel};
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     for (QLineEdit* edit : {txtLowWarningPercent, txtLowWarningTime, txtPercentInform}) edit->installEventFilter(this);
     connect(chkPercentInform, &QCheckBox::toggled, this, &frmSetup::chkPercentInform_Click);
