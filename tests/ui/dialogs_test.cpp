@@ -238,9 +238,9 @@ private Q_SLOTS:
                          colour(d->lblWebsite, QPalette::Window), QString::number(d->lblEmail->font().underline()),
                          QString::number(d->lblInfo[0]->font().bold()), d->lblEmail->accessibleDescription(),
                          QString::number(d->lblTitle->font().pointSize()), QString::number(d->picIcon->lineWidth()),
-                         QString::number(d->lblInfo[1]->alignment(), 16)}),
+                         QString::number(d->lblInfo[1]->alignment(), 16), d->lblVersion->accessibleName()}),
             (QStringList{"About Voltara", "Voltara", "Version 2.0.0", "#0000c0", "#0000ff", "#c0c0ff", "1", "1",
-                         "Writes a message to the maker", "12", "2", "21"}));
+                         "Writes a message to the maker", "12", "2", "21", "Version 2.0.0"}));
         const std::unique_ptr<Launcher> desktop = MakeLauncher();
         d->setLauncher(browser == "desktop" ? *desktop : f.launcher, desk_.path());
         f.launcher.browser = browser;

@@ -48,7 +48,8 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
           // A sample folded in, or refused.
           "- - 2 1.5 0 0,75 1 0:00", "1.5 0 1 3 10 3 1 0:30", "2 10000 1 10003 -1 3 9850 No Info",
           "0 5 1 2 10 2 1 0:20", "1.5 -1 1 2 10 2 1 0:20", "1.5 2 1 0 10 1.5 2 0:15", "1.5 3 -1 1 85 1.5 3 2:08",
-          "1.5 3 1 -1 85 1.5 3 2:08", "-1.5 3 1 2 10 2 1 0:20", "dword:3 2 0 1 10 <missing> 2 0:30"}) {
+          "1.5 3 1 -1 85 1.5 3 2:08", "1.5 3 1 1e-40 85 1.5 3 2:08", "-1.5 3 1 2 10 2 1 0:20",
+          "dword:3 2 0 1 10 <missing> 2 0:30"}) {
         std::istringstream in(row);
         std::string data, count, dataAfter, countAfter, time;
         std::int16_t drop = 0;

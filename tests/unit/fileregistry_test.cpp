@@ -203,11 +203,14 @@ TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOther
     const char* const program = "/opt/a\"b\\c/$x`/100%\n";
     EXPECT_EQ(AutostartRunKey::ExecFor(program), "\"/opt/a\\\\\"b\\\\\\\\c/\\\\$x\\\\`/100%%\\n\"");
     EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(AutostartRunKey::DesktopEntryFor(program)), program);
-    for (const auto& [entry, value] : {std::pair<const char*, const char*>{
-                                           "[Desktop Entry]\nExec = voltara\t100%%\nHidden=false\n", "voltara\t100%"},
-                                       {"[Desktop Entry]\nExec=\"/opt/a b/voltara\" -x\n", "\"/opt/a b/voltara\" -x"},
-                                       {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""},
-                                       {"[Desktop Entry]\nExec=C:\\\n", "C:\\"}})  // a lone backslash kept
+    for (const auto& [entry, value] :
+         {std::pair<const char*, const char*>{"[Desktop Entry]\nExec = voltara\t100%%\nHidden=false\n",
+                                              "voltara\t100%"},
+          {"[Desktop Entry]\nExec=\"/opt/a b/voltara\" -x\nTerminal=true\n[Desktop Action New]\nExec=other\n",
+           "\"/opt/a b/voltara\" -x"},
+          {"[Desktop Entry]\nExec=\"/opt/a b\n", "/opt/a b"},  // a quote left open ends with the line
+          {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""},
+          {"[Desktop Entry]\nExec=C:\\\n", "C:\\"}})  // a lone backslash kept
         EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(entry), value);
 }
 

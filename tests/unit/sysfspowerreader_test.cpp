@@ -37,15 +37,19 @@ TEST(SysfsPowerReader, ReadsWhatTheMappingUsesAndNothingElse) {
     const fs::path bat0 = sysfs.Device("BAT0", battery);
     Write(bat0 / "capacity", " 80 ");
     fs::create_directory(bat0 / "voltage_now");
-    sysfs.Device("BAT1", {{"type", "Battery\n"}, {"capacity", "42\0"s}, {"energy_now", std::string(5000, '9')}});
+    sysfs.Device(
+        "BAT1",
+        {{"type", "Battery\n"}, {"capacity", "42\0"s}, {"energy_now", std::string(5000, '9')}, {"energy_full", " "}});
     sysfs.Device("AC", {{"type", "Mains"}, {"online", "0"}, {"model_name", "x"}});
 
     SysfsPowerReader reader(sysfs.dir.path() / "class");
-    EXPECT_EQ(reader.ReadSupplies(),
-              (std::vector<PowerSupply>{
-                  {"AC", {{"type", "Mains"}, {"online", "0"}}},
-                  {"BAT0", battery},
-                  {"BAT1", {{"type", "Battery"}, {"capacity", "42\0"s}, {"energy_now", std::string(4096, '9')}}}}));
+    EXPECT_EQ(reader.ReadSupplies(), (std::vector<PowerSupply>{{"AC", {{"type", "Mains"}, {"online", "0"}}},
+                                                               {"BAT0", battery},
+                                                               {"BAT1",
+                                                                {{"type", "Battery"},
+                                                                 {"capacity", "42\0"s},
+                                                                 {"energy_now", std::string(4096, '9')},
+                                                                 {"energy_full", ""}}}}));
     EXPECT_EQ(reader.BatteryLifeTime(), 14400);  // each value from the files that feed it
 
     // No folder at all is a failed read; an empty one (voltage_now here) is a machine without a battery.
