@@ -62,6 +62,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     // The next write clears what a killed writer left behind, and takes the place of a lock file
     // that is a link rather than follow it.
     WriteFile(folder / ".HKEY_CURRENT_USER.reg.tmp-Ab12Cd", "REGEDIT4\n");
+    WriteFile(folder / "HKEY_CURRENT_USER.reg.my-copy.bak", "REGEDIT4\n");  // the user's, as long a name: kept
     fs::remove(cu.string() + ".lock");
     fs::create_symlink(dir.path() / "elsewhere", cu.string() + ".lock");
     // Another process's write, which ours must keep, and a read must see: the copy of the file kept from a read
@@ -76,15 +77,15 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "ac on", "");
     // A write puts a whole new file in place, so that what a reader or a crash meets is never half written.
     fs::create_hard_link(cu, dir.path() / "seen");
-    registry.SaveUserString(kKey, "D", -2.5, reg::REG_DWORD);
+    registry.SaveUserString(kKey, "D", -19088741.5, reg::REG_DWORD);
     EXPECT_FALSE(fs::equivalent(cu, dir.path() / "seen"));
     registry.SaveUserString(kKey, "Bin", "x", 3);  // not a type the program writes: nothing stored
     EXPECT_EQ(registry.SetRegistryValue(0, "Bin", reg::REG_SZ, "x"), reg::ERROR_INVALID_HANDLE);
     EXPECT_EQ(ReadFile(cu),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Control Center]\n"
-              "\"AC On\"=\"\"\n\"D\"=dword:fffffffe\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n"
+              "\"AC On\"=\"\"\n\"D\"=dword:fedcba9a\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n"
               "\"X\"=\"1234,5\"\n\n");
-    EXPECT_EQ(registry.GetUserString(kKey, "D"), D::Integer(-2));
+    EXPECT_EQ(registry.GetUserString(kKey, "D"), D::Integer(-19088742));
     // The machine's keys other than Run live in its hive; a handle opened to read (0x1) refuses writes.
     registry.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
     registry.SaveMachineString("SOFTWARE\\Vendor", "Voltara", "1");
@@ -99,6 +100,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               reg::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, nullptr, 0), reg::ERROR_SUCCESS);  // no NUL: off
     backend->CloseKey(reader);
+    EXPECT_TRUE(fs::remove(folder / "HKEY_CURRENT_USER.reg.my-copy.bak"));
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
     EXPECT_EQ((std::tuple{std::vector{mode(cu), mode(cu.string() + ".lock"), mode(folder), mode(folder.parent_path())},
                           Names(folder), backend->OpenHandles(), fs::exists(dir.path() / "elsewhere")}),
