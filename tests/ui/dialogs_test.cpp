@@ -229,6 +229,8 @@ private Q_SLOTS:
         QPointer<frmAbout> d = f.ShellFixture::open<frmAbout>(&frmMain::sbjAbout_Click);
         QVERIFY(d);
         QCOMPARE(d->picIcon->pixmap().deviceIndependentSize().toSize(), d->picIcon->contentsRect().size());
+        const QImage icon = d->picIcon->pixmap().toImage();  // the 32-pixel design, not the 16-pixel one blown up
+        QCOMPARE(icon, ReadImageResource(":/icons/voltara.png", "png").convertToFormat(icon.format()));
         // Its texts; the title dark blue, the links blue and underlined on light blue, the maker in bold; what a
         // screen reader says; the icon's sunken border, the address from the top of its lines.
         const auto colour = [](QLabel* l, QPalette::ColorRole role) { return l->palette().color(role).name(); };
