@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private desktop for one end-to-end scenario of the real voltara program: an X server
-# (Xvfb) with a session bus, a notification area and openbox, or GNOME Shell nested in it, or
-# headless sway with XWayland and waybar, run as nobody (sway refuses root); a umockdev testbed faking
+# (Xvfb) with a session bus, a notification area and openbox, or GNOME Shell nested in it; a umockdev testbed faking
 # /sys/class/power_supply; the program with private XDG folders. Windows are read over AT-SPI
 # (on X), the tray over D-Bus; xdotool drives mouse and keyboard. Runs under umockdev-wrapper,
 # for the uevents.
@@ -27,8 +26,7 @@ TIMEOUT = float(os.environ.get('VOLTARA_E2E_TIMEOUT', '10'))  # seconds a wait m
 DATA = Path(__file__).resolve().parent / 'data'
 # The tools each kind of desktop needs besides those every session uses.
 DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'xfce': ['Xvfb', 'openbox', 'xfce4-panel', 'xfconf-query'],
-            'none': ['Xvfb', 'openbox'], 'sway': ['sway', 'swaymsg', 'Xwayland', 'waybar', 'setpriv'],
-            'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
+            'none': ['Xvfb', 'openbox'], 'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
 WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher')
 REG_PREFIX = 'HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\'
 
@@ -81,7 +79,7 @@ class Session:
         self.home, self.runtime, self.config = self.tmp / 'home', self.tmp / 'runtime', self.tmp / 'config'
         for d in (self.home, self.runtime, self.config):
             d.mkdir(mode=0o700)
-        self.procs, self.group, self.at, self.user, self.last_click = [], 0, None, None, (None, 0.0)
+        self.procs, self.group, self.at, self.last_click = [], 0, None, (None, 0.0)
         self.app_env = {'QT_QPA_PLATFORM': 'xcb'}
         self.env = dict(PATH=os.environ['PATH'], HOME=str(self.home), XDG_RUNTIME_DIR=str(self.runtime),
                         XDG_CONFIG_HOME=str(self.config), LANG='C.UTF-8', LC_ALL='C.UTF-8')
@@ -93,11 +91,7 @@ class Session:
     def start(self):
         # Services the buses start are handed to us when their parents go, for stop() to end.
         ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
-        {'sway': self._start_sway, 'gnome': self._start_gnome}.get(self.desktop, self._start_x)()
-
-    def _as_user(self, argv):
-        return ['setpriv', f'--reuid={self.user}', f'--regid={self.user}', '--clear-groups', '--', *argv] \
-            if self.user else list(argv)
+        self._start_gnome() if self.desktop == 'gnome' else self._start_x()
 
     def _spawn(self, what, argv, env=None):
         # Starts a helper, its output in WHAT.log. Where an argument holds {fd}, returns the
@@ -105,7 +99,7 @@ class Session:
         read_end, write_end = os.pipe()
         with open(self.out / f'{what}.log', 'ab') as log:
             # One process group for the whole desktop, to end it in one go.
-            proc = subprocess.Popen(self._as_user(a.replace('{fd}', str(write_end)) for a in argv),
+            proc = subprocess.Popen([a.replace('{fd}', str(write_end)) for a in argv],
                                     env=env or self.env, pass_fds=[write_end], stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=subprocess.STDOUT, process_group=self.group)
         os.close(write_end)
@@ -149,25 +143,6 @@ class Session:
         if self.desktop == 'trayer':
             wait_for('openbox to take on the panel', lambda: self.frame_of(self.tray_panel()) != self.tray_panel())
         self._start_atspi()
-
-    def _start_sway(self):
-        # All as nobody: the program, its faked battery and its settings must be in its reach.
-        self.user = 65534
-        os.chmod(self.tmp, 0o755)
-        for d in (self.home, self.runtime, self.config):
-            os.chown(d, self.user, self.user)
-        subprocess.run(['chmod', '-R', 'a+rX', self.sysfs], check=True)
-        self.app_path = Path(shutil.copy(self.app_path, self.tmp))
-        shutil.copytree(DATA, self.tmp / 'data')
-        self._start_bus()
-        self._spawn('sway', ['sway', '-c', str(self.tmp / 'data/sway.conf')],
-                    dict(self.env, WLR_BACKENDS='headless', WLR_RENDERER='pixman', WLR_LIBINPUT_NO_DEVICES='1'))
-        self.env['DISPLAY'] = wait_for('XWayland', (self.runtime / 'display').read_text)
-        self.env['WAYLAND_DISPLAY'] = next(self.runtime.glob('wayland-*.lock')).stem
-        self.env['SWAYSOCK'] = str(next(self.runtime.glob('sway-ipc.*.sock')))
-        self.app_env = {'XDG_SESSION_TYPE': 'wayland'}
-        self._spawn('waybar', ['waybar', '-c', str(self.tmp / 'data/waybar.json')])
-        self._wait_tray_host()
 
     # GNOME Shell 43 with the AppIndicator extension (Debian 12: gnome-shell,
     # gnome-shell-extension-appindicator), as a nested Wayland compositor in a window that fills the
@@ -237,7 +212,7 @@ class Session:
             deadline = time.monotonic() + 3
             with contextlib.suppress(ChildProcessError, ProcessLookupError):  # none left in the group
                 while time.monotonic() < deadline:
-                    os.killpg(self.group, sig)  # again and again: sway starts XWayland anew when it ends first
+                    os.killpg(self.group, sig)  # again and again: a compositor may start XWayland anew
                     os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
         del self.testbed  # it removes its folder
         shutil.rmtree(self.tmp, ignore_errors=True)
@@ -245,10 +220,9 @@ class Session:
     def report(self, error):
         traceback.print_exc()
         print(f'FAIL {self.name}: {error}', flush=True)
-        shot = self.runtime / 'fail.png'  # where the session's user may write
-        subprocess.run(self._as_user(['grim', shot] if self.user else ['import', '-window', 'root', shot]),
-                       env=self.env, capture_output=True, timeout=TIMEOUT)
-        print('--- screenshot:', shutil.copy(shot, self.out) if shot.exists() else 'none')
+        shot = self.out / 'fail.png'
+        subprocess.run(['import', '-window', 'root', shot], env=self.env, capture_output=True, timeout=TIMEOUT)
+        print('--- screenshot:', shot if shot.exists() else 'none')
         for log in sorted(self.out.glob('*.log')):
             print(f'--- end of {log}:', *log.read_text(errors='replace').splitlines()[-25:], sep='\n')
 
@@ -278,8 +252,6 @@ class Session:
         hive.parent.mkdir(mode=0o700, exist_ok=True)
         hive.write_text('REGEDIT4\n' + ''.join(f'\n[{REG_PREFIX}{key}]\n' + ''.join(
             f'"{name}"="{value}"\n' for name, value in values.items()) for key, values in keys.items()))
-        for path in (hive.parent, hive) if self.user else ():
-            os.chown(path, self.user, self.user)
 
     def stored(self, key, *names):
         # The texts stored under a key (whose names' case counts for nothing); None where missing.
@@ -292,8 +264,8 @@ class Session:
         return tuple(values.get(name.lower()) for name in names)
 
     def x(self, *argv):
-        # Runs a desktop client as the session's user; returns what it printed.
-        result = subprocess.run(self._as_user(argv), env=self.env, capture_output=True, text=True, timeout=TIMEOUT)
+        # Runs a desktop client; returns what it printed.
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=TIMEOUT)
         if result.returncode != 0:  # no Failure: a probe may look for something not there yet
             raise RuntimeError(f'{" ".join(argv[:3])} failed: {result.stderr.strip()[:300]}')
         return result.stdout
