@@ -165,15 +165,6 @@ def program(s, wine, setup):
     wine.menu('Start with Windows')
     wait_for('the Run value emptied', lambda: wine.value(RUN, 'Voltara') == '')
 
-    step('Control Center: the first field typed in, Ok (the default button) stores it')
-    wine.menu('Control Center')
-    setup = wait_for('Control Center', lambda: wine.windows('Control Center'))[0]
-    s.click(setup['rect'][0] + setup['rect'][2] // 2, setup['rect'][1] + 10)  # on its title: the window manager
-    wait_for('Control Center active', lambda: active() == setup['xid'])      # may have kept the focus elsewhere
-    s.x('xdotool', 'key', 'ctrl+a', 'type', '25')
-    s.x('xdotool', 'key', 'Return')
-    wait_for('the stored percentage', lambda: wine.value(VOLTARA + r'\Control Center', 'Low Warning Percent') == '25')
-
     step('minimised, the main window hides; a double click on the icon brings it back')
     xid = str(seen['xid'])
     s.x('xdotool', 'windowminimize', xid)
