@@ -34,7 +34,7 @@ def snapshot():
 
 
 # Another copy holds the single-instance lock (with settings of its own).
-gui = subprocess.Popen([app], env=dict(env, QT_QPA_PLATFORM='offscreen', XDG_CONFIG_HOME=str(tmp / 'gui')),
+gui = subprocess.Popen([app, '-style', 'Fusion'], env=dict(env, QT_QPA_PLATFORM='offscreen', XDG_CONFIG_HOME=str(tmp / 'gui')),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 subprocess.run(['sh', '-c', f'until [ -e {tmp}/voltara.lock ]; do sleep 0.1; done'], timeout=60)
 before, failures, data = snapshot(), [], Path(__file__).parent / 'data'

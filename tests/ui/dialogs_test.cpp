@@ -61,6 +61,7 @@ private Q_SLOTS:
     void initTestCase() {
         QPalette menus;  // a colour of menus no window has by itself
         menus.setColor(QPalette::Button, QColor(1, 2, 3));
+        menus.setColor(QPalette::WindowText, QColor(4, 5, 6));
         QApplication::setPalette(menus, "QMenu");
 #ifdef Q_OS_LINUX
         // The desktop's defaults start a fake browser that writes down its arguments, one a line,
@@ -83,7 +84,7 @@ private Q_SLOTS:
     // Each box ticked alone must land in its own setting and value, shown when it opens again.
     void controlCenter_data() {
         QTest::addColumn<QString>("typed");  // the three fields, then Percent Inform, AC Off, AC On
-        QTest::addColumn<int>("key");        // the field left with Tab, or -1: Enter
+        QTest::addColumn<int>("key");        // the field left with Tab, or -1: Enter, -2: a click on Cancel
         QTest::addColumn<int>("message");
         QTest::addColumn<QString>("after");  // stored / applied / shown, or shown with nothing kept
         QTest::newRow("leave 99") << "99 10 10 100" << 0 << 1 << "99 10 10 1 0 0";
@@ -91,6 +92,7 @@ private Q_SLOTS:
         QTest::newRow("leave 101") << "10 10 101 100" << 2 << 4 << "10 10 101 1 0 0";
         QTest::newRow("leave emptied: box frozen") << "10 10  100" << 2 << 0 << "10 10  1x 0 0";
         QTest::newRow("leave percent emptied: 10") << " 20 30 100" << 0 << 0 << "10 20 30 1 0 0";
+        QTest::newRow("Cancel: 99 thrown away") << "99 10 10 100" << -2 << 0 << "10 10 10 0 0 0";
         QTest::newRow("Ok: 99 first") << "99 0 0 100" << -1 << 2 << "99 0 0 1 0 0";
         QTest::newRow("Ok: minutes") << "98 -55 0 100" << -1 << 3 << "98 -5 0 1 0 0";  // 2 characters at most
         QTest::newRow("Ok: 2 digits") << "123 10 10 100" << -1 << 0
@@ -112,7 +114,10 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i) QTest::keyClicks(f.field(i), "\b\b\b" + typed.section(' ', i, i));  // erased, typed
         for (int i = 0; i < 3; ++i) f.box(i)->setChecked(typed.section(' ', 3)[i] == '1');
         QTest::keyClick(f.d, "ITF"[qMax(key, 0)], Qt::AltModifier);  // the label's access key: its field
-        QTest::keyClick(f.field(qMax(key, 0)), key < 0 ? Qt::Key_Return : Qt::Key_Tab);
+        if (key == -2)
+            QTest::mouseClick(f.d->cmdCancel, Qt::LeftButton);
+        else
+            QTest::keyClick(f.field(qMax(key, 0)), key < 0 ? Qt::Key_Return : Qt::Key_Tab);
         QCoreApplication::processEvents();
         QCOMPARE(f.shown(), message ? QStringList{Messages[message]} : QStringList());
         QCOMPARE(ShellFixture::gone(f.d), key < 0 && !message);

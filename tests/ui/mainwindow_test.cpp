@@ -139,8 +139,8 @@ private Q_SLOTS:
             QCOMPARE(desktop::RunThroughXWayland(argument ? 2 : 1, argv), xwayland);
         }
         qputenv("QT_QPA_PLATFORM", platform);
-        QCOMPARE(desktop::StartupRemovePieces("a b\"c\\d_0123"),
-                 (std::vector<QByteArray>{"remove: ID=a\\ b\\\"c\\\\", QByteArray("d_0123").leftJustified(20, '\0')}));
+        QCOMPARE(desktop::StartupRemovePieces("a b\"c\\d_0123456789ABCDEFG"),
+                 (std::vector<QByteArray>{"remove: ID=a\\ b\\\"c\\\\", QByteArray("d_0123456789ABCDEFG\0", 20)}));
     }
 #endif
 
@@ -219,13 +219,14 @@ private Q_SLOTS:
         for (const auto& box : f.boxes.shown)
             QVERIFY(box.title == "Voltara" && box.icon == MessageBoxes::Icon::Information && box.setForeground);
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool onTop = false;
         QTimer::singleShot(0, [&] {
             auto* box = static_cast<QMessageBox*>(QApplication::activeModalWidget());
-            icon = box->icon();
+            std::tie(icon, onTop) = std::pair(box->icon(), box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
             box->accept();
         });
         QtMessageBoxes().Show(&m, "Voltara", "AC Power is now On.", MessageBoxes::Icon::Information, true);
-        QCOMPARE(icon, QMessageBox::Information);
+        QVERIFY(icon == QMessageBox::Information && onTop);
     }
 
     // Exit and the close box end the program alike, storing the place of the normal window

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -94,11 +96,13 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
     ASSERT_EQ(backend->CreateKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\Other", 0x1, &reader), reg::ERROR_SUCCESS);
     EXPECT_EQ(backend->SetValueEx(reader, "V", reg::REG_SZ, nullptr, 0), reg::ERROR_ACCESS_DENIED);
     backend->CloseKey(reader);
+    EXPECT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, "SOFTWARE\\None", 0x1, &reader), reg::ERROR_FILE_NOT_FOUND);
     // A NUL inside has no place in an Exec line: refused, not reported as stored.
     ASSERT_EQ(backend->OpenKeyEx(reg::Hive::LocalMachine, regkeys::Run, 0x3F, &reader), reg::ERROR_SUCCESS);
     EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, reinterpret_cast<const std::uint8_t*>("a\0b"), 3),
               reg::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(backend->SetValueEx(reader, "Voltara", reg::REG_SZ, nullptr, 0), reg::ERROR_SUCCESS);  // no NUL: off
+    EXPECT_EQ(backend->SetValueEx(reader, "Two\nLines", reg::REG_SZ, nullptr, 0), reg::ERROR_INVALID_PARAMETER);
     backend->CloseKey(reader);
     EXPECT_TRUE(fs::remove(folder / "HKEY_CURRENT_USER.reg.my-copy.bak"));
     const auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::status(p).permissions()); };
@@ -111,11 +115,12 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
 // read at all. Either is kept aside as it was before it is first rewritten.
 TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
     const std::string cutShort = "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"AC On\"=\"1\"\n\"AC Off\"=\"1";
-    for (const std::string& damaged : {cutShort, cutShort + "\n;" + std::string(1 << 20, ' ')}) {
+    const std::string largest = cutShort + "\n;" + std::string((1 << 20) - cutShort.size() - 2, ' ');
+    for (const std::string& damaged : {cutShort, largest, largest + ' '}) {
         fs::remove_all(folder);
         WriteFile(cu, damaged);
         const D acOn = registry.GetUserString(kKey, "AC On");
-        EXPECT_EQ(acOn, damaged == cutShort ? D::Text("1") : D());
+        EXPECT_EQ(acOn, damaged.size() <= largest.size() ? D::Text("1") : D());
         registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
         registry.SaveUserString(kKey, "Low Warning Percent", "15");
         registry.SaveUserString(kKey, "AC Off", "0");
@@ -138,6 +143,7 @@ TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
         logged.clear();
         registry.SaveUserString(kKey, "Low Warning Percent", value);
         EXPECT_NE(logged.find(said), std::string::npos) << value << ": " << logged;
+        EXPECT_NE(logged.find("\" in HKEY_CURRENT_USER\\" + kKey + ": error"), std::string::npos) << logged;
     };
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "Low Warning Percent", "15");
@@ -220,12 +226,15 @@ TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOther
 TEST(FileRegistryPaths, FollowTheXdgBaseDirectories) {
     std::map<std::string, std::string> env{
         {"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_CONFIG_DIRS", ":rel:/site:/etc/xdg"}};
-    const auto p = FileRegistryPathsFromEnvironment(
-        [&](const char* name) { return env.count(name) ? std::optional(env[name]) : std::nullopt; });
+    const auto lookup = [&](const char* name) { return env.count(name) ? std::optional(env[name]) : std::nullopt; };
+    const auto p = FileRegistryPathsFromEnvironment(lookup);
     EXPECT_EQ(std::tuple(p.currentUserFile, p.localMachineFile, p.userAutostartFolder),
               std::tuple(fs::path("/home/ann/.config/voltara/HKEY_CURRENT_USER.reg"),
                          fs::path("/site/voltara/HKEY_LOCAL_MACHINE.reg"), fs::path("/home/ann/.config/autostart")));
     EXPECT_EQ(p.systemAutostartFolders, (std::vector<fs::path>{"/site/autostart", "/etc/xdg/autostart"}));
+    env.erase("HOME");  // then the home folder the system keeps for the user
+    EXPECT_EQ(FileRegistryPathsFromEnvironment(lookup).userAutostartFolder,
+              fs::path(::getpwuid(::getuid())->pw_dir) / ".config/autostart");
 }
 
 }  // namespace

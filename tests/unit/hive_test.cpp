@@ -19,11 +19,12 @@ TEST(HiveDocument, FormatsTheRegistryEditorsExportForm) {
     ASSERT_TRUE(doc.CreateKey(w) && doc.CreateKey("SOFTWARE\\quillfen\\Voltara\\Setting"));
     doc.SetValue(w, "X", Sz("old"));
     doc.SetValue("SOFTWARE\\QUILLFEN\\VOLTARA\\WINDOW", "x", Sz("C:\\a \"b\""));
-    doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0x2e, 0x3d, 0x4c}});
+    doc.SetValue("software\\quillfen\\voltara\\window", "Count", Value{4, {0x1f, 0x2e, 0x3d, 0x0c}});
     doc.SetValue(w, "Bin", Value{3, std::vector<std::uint8_t>(34, 0xab)});
     EXPECT_FALSE(doc.SetValue(w, "Two\nLines", Sz("x")));
     doc.SetValue(w, "Multi", Sz("ab\n"));
     doc.SetValue(w, "Nul", Value{1, {0x61, 0, 0x62, 0}});
+    doc.SetValue(w, "Path", Value{2, {0x61, 0}});  // one line of text, but not a REG_SZ
     doc.SetValue(w, "", Value{11, {}});
     const std::string row = "ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,";  // long lines continue as the editor's do
     const std::string bin = "\"Bin\"=hex:" + row + row + "\\\n  " + row + "ab\n";
@@ -31,7 +32,8 @@ TEST(HiveDocument, FormatsTheRegistryEditorsExportForm) {
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Setting]\n\n"
               "[HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\Window]\n@=hex(b):\n" +
                   bin +
-                  "\"Count\"=dword:4c3d2e1f\n\"Multi\"=hex(1):61,62,0a,00\n\"Nul\"=hex(1):61,00,62,00\n\"X\"=\"C:\\\\a "
+                  "\"Count\"=dword:0c3d2e1f\n\"Multi\"=hex(1):61,62,0a,00\n\"Nul\"=hex(1):61,00,62,00\n\"Path\"=hex(2):"
+                  "61,00\n\"X\"=\"C:\\\\a "
                   "\\\"b\\\"\"\n\n");
     EXPECT_TRUE(HiveDocument::Parse(doc.Format(), kRoot).document == doc);  // and reads back whole
 }
@@ -57,12 +59,12 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
     const std::string a = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
     const std::tuple<std::string, bool, std::optional<Value>> cases[] = {
         {"REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true, Sz("1")},
-        {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"2\"\n", true, Sz("2")},
+        {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\" = \"2\"\n", true, Sz("2")},
         {a + "\"v\"=hex(7):61,\\\n  00,\\\n  00\n", true, Value{7, {0x61, 0, 0}}},
         {a + "\"v\"=DWORD:FFFFFF1F\n", true, Value{4, {0x1f, 0xff, 0xff, 0xff}}},
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
         {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
-        {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n", false, {}},
+        {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n\"v\"=\"1\"x\n", false, {}},
         {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
         {a + "\"w\x01\"=\"1\"\n\"v\"=\"1\"\n", false, Sz("1")},
         {"REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
