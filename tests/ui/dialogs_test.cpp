@@ -59,9 +59,10 @@ class DialogsTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QPalette menus;  // a colour of menus no window has by itself
+        // A theme's text colour other than black, and a colour of menus no window has by itself.
+        QApplication::setPalette(QPalette(Qt::white, QColor(4, 5, 6)));
+        QPalette menus;
         menus.setColor(QPalette::Button, QColor(1, 2, 3));
-        menus.setColor(QPalette::WindowText, QColor(4, 5, 6));
         QApplication::setPalette(menus, "QMenu");
 #ifdef Q_OS_LINUX
         // The desktop's defaults start a fake browser that writes down its arguments, one a line,
@@ -114,10 +115,13 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i) QTest::keyClicks(f.field(i), "\b\b\b" + typed.section(' ', i, i));  // erased, typed
         for (int i = 0; i < 3; ++i) f.box(i)->setChecked(typed.section(' ', 3)[i] == '1');
         QTest::keyClick(f.d, "ITF"[qMax(key, 0)], Qt::AltModifier);  // the label's access key: its field
-        if (key == -2)
-            QTest::mouseClick(f.d->cmdCancel, Qt::LeftButton);
-        else
+        if (key == -2) {                                             // pressed, and let go a moment later, as by hand
+            QTest::mousePress(f.d->cmdCancel, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            QTest::mouseRelease(f.d->cmdCancel, Qt::LeftButton);
+        } else {
             QTest::keyClick(f.field(qMax(key, 0)), key < 0 ? Qt::Key_Return : Qt::Key_Tab);
+        }
         QCoreApplication::processEvents();
         QCOMPARE(f.shown(), message ? QStringList{Messages[message]} : QStringList());
         QCOMPARE(ShellFixture::gone(f.d), key < 0 && !message);
