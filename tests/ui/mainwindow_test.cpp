@@ -114,10 +114,12 @@ private Q_SLOTS:
         RouteEngineLog();
         QTest::ignoreMessage(QtDebugMsg, "a rate");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Refresh: the .+ stays as it was: "));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot read the power status: "));
         vlog::Debug(vlog::Area::Settings, "a rate");
         ShellFixture f;
         f.power.failing = true;
         f.load();
+        ReadStatusReport(f.power, f.store);  // --status
         vlog::SetSink(nullptr);
         QLoggingCategory::setFilterRules({});
     }
