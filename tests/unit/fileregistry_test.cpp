@@ -77,6 +77,7 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
          {std::pair<const char*, RegistryValue>{"AC On", "1"}, {"N", -7}, {"X", 1234.5f}, {"Flag", true}})
         registry.SaveUserString(kKey, name, value);
     registry.SaveUserString("software\\quillfen\\voltara\\CONTROL CENTER", "ac on", "");
+    EXPECT_EQ(registry.GetUserString(kKey, "AC On"), D::Text(""));
     // A write puts a whole new file in place, so that what a reader or a crash meets is never half written.
     fs::create_hard_link(cu, dir.path() / "seen");
     registry.SaveUserString(kKey, "D", -19088741.5, reg::REG_DWORD);

@@ -68,6 +68,7 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
         {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
         {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n\"v\"=\"1\"x\n", false, {}},
         {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
+        {a + "\"v\"=hex:31,\\\n\"v\"=hex:32\n", false, Value{3, {0x32}}},  // an entry continues no line
         {a + "\"w\x01\"=\"1\"\n\"v\"=\"1\"\n", false, Sz("1")},
         {"REGEDIT4\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
         {a + "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\B", false, Sz("1")}};
