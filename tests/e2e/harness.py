@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private desktop for one end-to-end scenario of the real voltara program: an X server
-# (Xvfb) with a session bus, a notification area and openbox, or GNOME Shell nested in it; a umockdev testbed faking
-# /sys/class/power_supply; the program with private XDG folders. Windows are read over AT-SPI
-# (on X), the tray over D-Bus; xdotool drives mouse and keyboard. Runs under umockdev-wrapper,
-# for the uevents.
+# (Xvfb) with a session bus, a notification area and openbox, or GNOME Shell nested in it; a
+# umockdev testbed faking /sys/class/power_supply; the program with private XDG folders. Windows
+# are read over AT-SPI, the tray over D-Bus; xdotool drives mouse and keyboard. Runs under
+# umockdev-wrapper, for the uevents.
 
 import contextlib
 import ctypes

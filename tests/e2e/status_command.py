@@ -33,8 +33,9 @@ def snapshot():
     return {p.name: p.is_dir() or p.read_bytes() for p in settings.iterdir()}
 
 
-# Another copy holds the single-instance lock (with settings of its own).
-gui = subprocess.Popen([app, '-style', 'Fusion'], env=dict(env, QT_QPA_PLATFORM='offscreen', XDG_CONFIG_HOME=str(tmp / 'gui')),
+# Another copy holds the single-instance lock (with settings of its own); a Qt option is left to Qt.
+gui = subprocess.Popen([app, '-style', 'Fusion'], env=dict(env, QT_QPA_PLATFORM='offscreen',
+                                                           XDG_CONFIG_HOME=str(tmp / 'gui')),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 subprocess.run(['sh', '-c', f'until [ -e {tmp}/voltara.lock ]; do sleep 0.1; done'], timeout=60)
 before, failures, data = snapshot(), [], Path(__file__).parent / 'data'

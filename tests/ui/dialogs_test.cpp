@@ -115,7 +115,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i) QTest::keyClicks(f.field(i), "\b\b\b" + typed.section(' ', i, i));  // erased, typed
         for (int i = 0; i < 3; ++i) f.box(i)->setChecked(typed.section(' ', 3)[i] == '1');
         QTest::keyClick(f.d, "ITF"[qMax(key, 0)], Qt::AltModifier);  // the label's access key: its field
-        if (key == -2) {                                             // pressed, and let go a moment later, as by hand
+        if (key == -2) {  // Cancel pressed, and let go a moment later, as by hand
             QTest::mousePress(f.d->cmdCancel, Qt::LeftButton);
             QCoreApplication::processEvents();
             QTest::mouseRelease(f.d->cmdCancel, Qt::LeftButton);
