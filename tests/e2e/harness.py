@@ -25,8 +25,8 @@ from gi.repository import GLib, UMockdev  # noqa: E402
 TIMEOUT = float(os.environ.get('VOLTARA_E2E_TIMEOUT', '10'))  # seconds a wait may take
 DATA = Path(__file__).resolve().parent / 'data'
 # The tools each kind of desktop needs besides those every session uses.
-DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'xfce': ['Xvfb', 'openbox', 'xfce4-panel', 'xfconf-query'],
-            'none': ['Xvfb', 'openbox'], 'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
+DESKTOPS = {'trayer': ['Xvfb', 'openbox', 'trayer'], 'none': ['Xvfb', 'openbox'],
+            'gnome': ['Xvfb', 'gnome-shell', 'gsettings', 'Xwayland']}
 WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher')
 REG_PREFIX = 'HKEY_CURRENT_USER\\Software\\Quillfen\\Voltara\\'
 
@@ -111,7 +111,7 @@ class Session:
         return line
 
     def _start_bus(self):
-        # What it starts (the accessibility bus, xfce's settings) inherits the session's environment.
+        # What it starts (the accessibility bus, dconf) inherits the session's environment.
         self.env['DBUS_SESSION_BUS_ADDRESS'] = self._spawn('dbus', [
             'dbus-daemon', '--session', '--nofork', f'--address=unix:dir={self.runtime}', '--print-address={fd}'])
 
@@ -127,17 +127,12 @@ class Session:
 
     def _start_x(self):
         self._start_xvfb()
-        (self.config / 'xfce4/xfconf/xfce-perchannel-xml').mkdir(parents=True)
-        shutil.copy(DATA / 'xfce4-panel.xml', self.config / 'xfce4/xfconf/xfce-perchannel-xml')
         self._start_bus()
         # The panel first: openbox, while it starts, can miss a panel that maps.
         if self.desktop == 'trayer':
             self._spawn('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
                                    '--height', '24', '--SetDockType', 'true'])
             wait_for('the trayer panel', self.tray_panel)
-        elif self.desktop == 'xfce':
-            self._spawn('xfce4-panel', ['xfce4-panel', '--disable-wm-check', '--sm-client-disable'])
-            self._wait_tray_host()
         self._spawn('openbox', ['openbox', '--sm-disable'])
         wait_for('openbox', lambda: 'window id' in self.x('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'))
         if self.desktop == 'trayer':
@@ -187,7 +182,8 @@ class Session:
         cookie = wait_for('XWayland\'s cookie', lambda: next(self.runtime.glob('.mutter-Xwaylandauth.*'), None))
         self.app_env = dict(DISPLAY=display[1], WAYLAND_DISPLAY='wayland-0', XDG_SESSION_TYPE='wayland',
                             XAUTHORITY=str(cookie))
-        self._wait_tray_host(3 * TIMEOUT)
+        # A program started before the StatusNotifierItem host registers uses XEmbed for good.
+        wait_for('the tray\'s host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'), 3 * TIMEOUT)
         self._start_atspi()
         overview = lambda: self.shell_find('panel', 'Overview')  # noqa: E731
         wait_for('the overview', overview)
@@ -200,10 +196,6 @@ class Session:
             shown = [c for c in node if c and c.getState().contains(self.at.STATE_SHOWING)]
             return [c for c in shown if (c.getRoleName(), c.name) == (role, name)] + [m for c in shown for m in find(c)]
         return find(next(a for a in self.at.Registry.getDesktop(0) if a and a.name == 'gnome-shell'))
-
-    def _wait_tray_host(self, seconds=TIMEOUT):
-        # A program started before the StatusNotifierItem host registers uses XEmbed for good.
-        wait_for('the tray\'s host', lambda: self.bus_property(*WATCHER, 'IsStatusNotifierHostRegistered'), seconds)
 
     def stop(self):
         # The desktop, the program and what the buses started (ours to reap once their parents

@@ -113,10 +113,9 @@ class Voltara:
         x, y, w, h = self.extents(node)
         return wx + x - tx + w // 2, wy + y - ty + h // 2
 
-    def menu(self, item, x, y, menus=None):
-        # A right click at (x, y), and item chosen with the keyboard from the menu that opens;
-        # menus gives the windows a menu may be (by default the program's).
-        menus = menus or (lambda: self.s.windows('--pid', str(self.proc.pid)))
+    def menu(self, item, x, y):
+        # A right click at (x, y), and item chosen with the keyboard from the program's menu that opens.
+        menus = lambda: self.s.windows('--pid', str(self.proc.pid))  # noqa: E731
         before = menus()
         self.s.click(x, y, button=3)
         opened = wait_for('the menu', lambda: menus() - before)
@@ -225,29 +224,6 @@ def xembed_tray(s):
     check(stored()[:2] == twips(*place), f'the main window at {place} was stored as {stored()} at the session\'s end')
 
 
-def sni_tray(s):
-    s.seed_registry(SEEN_WELCOME)
-    v = Voltara(s)
-    v.wait_texts(('94%', 'No Info', 'On'))
-    item = wait_for('the icon registered as a StatusNotifierItem, not by XEmbed', s.sni_items)[0]
-    tip = s.bus_property(*item, 'org.kde.StatusNotifierItem', 'ToolTip')
-    check(tip[2] == '94%', f'the icon\'s tooltip is {tip}')
-    # The status tray and its menus are windows of the panel's plugin process; at first the
-    # tray is the only one on the screen, with the icon alone in it.
-    plugin = lambda: s.windows('--class', 'wrapper-2.0')  # noqa: E731
-    x, y, w, h = s.geometry(next(iter(wait_for('the status tray', plugin))))
-    # Minimised, the main window hides; a click on the icon brings it back.
-    v.minimise()
-    wait_for('the main window to hide', lambda: v.main_window() is None)
-    s.click(x + w // 2, y + h // 2)
-    wait_for('the main window back', v.main_window)
-    # A right click shows the exported menu: Compact, then Exit.
-    v.menu('Compact', x + w // 2, y + h // 2, plugin)
-    wait_for('the compact strip', v.strip)
-    v.menu('Exit', x + w // 2, y + h // 2, plugin)
-    v.ended()
-
-
 def no_tray(s):
     s.seed_registry(SEEN_WELCOME)
     v = Voltara(s)
@@ -310,8 +286,8 @@ def gnome_shell(s):
     check(exit_from_menu() == places, f'the places went from {places} to {s.stored("Window", "X", "Y")}')
 
 
-SCENARIOS = {'xembed_tray': (xembed_tray, THINKPAD, 'trayer'), 'sni_tray': (sni_tray, XPS, 'xfce'),
-             'no_tray': (no_tray, PN1VN08, 'none'), 'gnome_shell': (gnome_shell, XPS, 'gnome')}
+SCENARIOS = {'xembed_tray': (xembed_tray, THINKPAD, 'trayer'), 'no_tray': (no_tray, PN1VN08, 'none'),
+             'gnome_shell': (gnome_shell, XPS, 'gnome')}
 
 
 def main(app, out, *names):
