@@ -65,6 +65,8 @@ if alone.returncode != 2 or 'goes with --status' not in alone.stderr:
 if (version.returncode, usage.returncode, usage.stdout.startswith('Usage: voltara [--status')) != (0, 0, True) or \
         not re.fullmatch(r'voltara \d+\.\d+\.\d+\n', version.stdout):
     failures.append(f'--version, -h: {version}, {usage}')
+if (nothing := run(data.parents[1] / 'data/umockdev/none.umockdev', '--status')).returncode != 1 or nothing.stdout:
+    failures.append(f'a power status that cannot be read: {nothing}')
 if gui.poll() is not None:
     failures.append(f'the other copy ended with {gui.returncode}')
 gui.kill()

@@ -149,7 +149,7 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(f.open());
         for (int i : {1, 0}) QTest::mouseClick(f.field(i), Qt::LeftButton);  // a click into the first field selects
-        QTRY_VERIFY(f.selected(0));                                          // its text, after the caret is placed
+        QTRY_VERIFY(f.selected(0) && !f.field(2)->hasSelectedText());        // its text, after the caret is placed
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::ControlCenter);
         for (int i = 0; i < 2; ++i) f.field(i)->setText("10");
         f.box(2)->setChecked(true);
@@ -188,7 +188,7 @@ private Q_SLOTS:
                      : name == "frmInfo"     ? &info
                      : name == "frmProgress" ? static_cast<QWidget*>((m.sbjCompact_Click(), m.compactWindow()))
                                              : &m;
-        QVERIFY(w);
+        QVERIFY(w && info.cmdOK->isDefault());  // the welcome dialog's default button, before it shows
         w->show();
         QCOMPARE(Broken(w, relations).join(", "), QString());
         QCOMPARE(CutTexts(w), QStringList());
@@ -197,14 +197,15 @@ private Q_SLOTS:
         if (name != "frmProgress") QCOMPARE(w->font().pointSizeF(), 8.25);
         const QWidget* painted = name == "frmProgress" ? w->findChild<QWidget*>("picContainer") : w;
         QCOMPARE(painted->palette().color(QPalette::Window) == QColor(1, 2, 3), name != "frmAbout");
+        if (auto* bar = w->findChild<QWidget*>("picProgress")) QVERIFY(bar->palette().window() != QColor(1, 2, 3));
         if (w != &info) return;
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::Setting);
         QVERIFY(QTest::qWaitForWindowActive(&info));
         QTest::keyClick(&info, Qt::Key_Escape);
         QVERIFY(info.isVisible() && modTopMostWindow::IsTopMost(&info) &&
                 !info.windowFlags().testFlag(Qt::WindowTitleHint) && info.lblBoldPrompt->font().bold());
-        for (QLabel* text : {info.lblBoldPrompt, info.lblPrompt})  // black, whatever the theme's text colour
-            QCOMPARE(text->palette().color(QPalette::WindowText), QColor(Qt::black));
+        for (QLabel* text : {info.lblBoldPrompt, info.lblPrompt})  // black, whatever the theme's text colour; centred
+            QVERIFY(text->palette().windowText() == Qt::black && (text->alignment() & Qt::AlignHCenter));
         QTest::keyClick(&info, Qt::Key_Return);  // the dialog's default button
         QCOMPARE(f.user(regkeys::Setting, "Show Info"), QString("No"));
         QTRY_COMPARE(QApplication::activeWindow(), f.main.get());
@@ -240,6 +241,7 @@ private Q_SLOTS:
         QCOMPARE(d->picIcon->pixmap().deviceIndependentSize().toSize(), d->picIcon->contentsRect().size());
         const QImage icon = d->picIcon->pixmap().toImage();  // the 32-pixel design, not the 16-pixel one blown up
         QCOMPARE(icon, ReadImageResource(":/icons/voltara.png", "png").convertToFormat(icon.format()));
+        QCOMPARE(d->windowIcon().pixmap(16).toImage(), QImage(":/icons/voltara-16.png").convertToFormat(icon.format()));
         // Its texts; the title dark blue, the links blue and underlined on light blue, the maker in bold; what a
         // screen reader says; the icon's sunken border, the address from the top of its lines.
         const auto colour = [](QLabel* l, QPalette::ColorRole role) { return l->palette().color(role).name(); };

@@ -52,7 +52,7 @@ private Q_SLOTS:
         ShellFixture f;
         f.power.percent = 50;
         frmMain& m = f.load();
-        QVERIFY(m.timRefresh.isActive() && m.timRefresh.interval() == 60000);
+        QVERIFY(m.windowTitle() == "Voltara" && m.timRefresh.isActive() && m.timRefresh.interval() == 60000);
         m.sbjCompact_Click();
         std::istringstream(event.toStdString()) >> f.power.status >> f.power.percent >> f.power.ac >> f.power.lifeTime;
         m.Progress();
@@ -328,10 +328,11 @@ private Q_SLOTS:
         }
         QTest::mouseDClick(strip->imgIcon, Qt::RightButton);  // only a left double click on the icon ends
         QCOMPARE(f.endCalls, 0);
-        const QString place = QString::number(strip->pos().x() * 15);  // in twips, where it was left
+        const QString place = QString::number(strip->x() * 15), top = QString::number(strip->y() * 15);  // in twips
         strip->close();
         QVERIFY(m.sbjFull->isChecked() && !m.sbjCompact->isChecked() && m.isVisible());
         QCOMPARE(f.user(regkeys::Window, "Display") + f.user(regkeys::Window, "CompactX"), "0" + place);
+        QCOMPARE(f.user(regkeys::Window, "CompactY"), top);
         QVERIFY(ShellFixture::gone(strip));
         QVERIFY(m.sbjAlwaysOnTop->isVisible() && modTopMostWindow::IsTopMost(&m));
         // Start with Windows on, then off: the program file beside the running one, in the

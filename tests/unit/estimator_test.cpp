@@ -72,7 +72,7 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
 // A row: the AC text the previous refresh left, the charge now, seconds awake and asleep since, whether the wall clock
 // of that refresh is known, the average learned ("-": none), and the previous status text; from 30 s before midnight.
 // Asleep for an hour; without the wall clock only the awake minute counts; a gap of up to a minute is tolerated; the
-// wall clock set back or forward an hour, or back a little.
+// wall clock set back to a second before the previous refresh or forward an hour, or back a little.
 TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
     for (const char* row : {"Off 83 90 0 1 0,75 85%",     "Off 83 90 0 1 0,75 85.5%",
                             "On 83 90 0 1 - 85%",         "Charging 83 90 0 1 - 85%",
@@ -80,7 +80,7 @@ TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
                             "Off 50 90 0 1 - No Battery", "Off 83 0 0 1 - 85%",
                             "Off 80 90 0 1 - 255%",       "Off 83 60 3600 1 - 85%",
                             "Off 83 60 3600 0 0,5 85%",   "Off 83 60 60 1 0,5 85%",
-                            "Off 83 60 61 1 - 85%",       "Off 83 90 -3600 1 - 85%",
+                            "Off 83 60 61 1 - 85%",       "Off 83 90 -91 1 - 85%",
                             "Off 83 90 3600 1 - 85%",     "Off 83 90 -5 1 0,75 85%",
                             "Off 98 90 0 1 0,75 100%",    "Off 83 90 0 1 - 101%",
                             "Off 0 90 0 1 1,5 1%",        "Off 83 1 0 1 0,00833333333333333 85%"}) {

@@ -58,8 +58,8 @@ protected:
 };
 
 TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
-    registry.SaveUserString(kKey, "AC On", "1");  // no key: nothing is written, nothing created
-    EXPECT_FALSE(fs::exists(folder));
+    registry.SaveUserString(kKey, "AC On", "1");                  // no key: nothing is written, nothing created
+    EXPECT_FALSE(fs::exists(folder) || ::fcntl(0, F_GETFD) < 0);  // nor standard input closed
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     // The next write clears what a killed writer left behind, and takes the place of a lock file
     // that is a link rather than follow it.
@@ -219,7 +219,7 @@ TEST(AutostartEntry, QuotesWhatTheDesktopEntrySpecificationReservesAndReadsOther
           {"[Desktop Entry]\nExec=\"/opt/a b/voltara\" -x\nTerminal=true\n[Desktop Action New]\nExec=other\n",
            "\"/opt/a b/voltara\" -x"},
           {"[Desktop Entry]\nExec=\"/opt/a b\n", "/opt/a b"},  // a quote left open ends with the line
-          {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\n", ""},
+          {"[Desktop Entry]\nExec=voltara\nX-GNOME-Autostart-enabled=false\r\n", ""},
           {"[Desktop Entry]\nExec=C:\\\n", "C:\\"}})  // a lone backslash kept
         EXPECT_EQ(AutostartRunKey::ValueOfDesktopEntry(entry), value);
 }

@@ -61,12 +61,12 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
     const std::string a = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
     const std::tuple<std::string, bool, std::optional<Value>> cases[] = {
         {"REGEDIT4\r\n; note\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"1\"\r\n", true, Sz("1")},
-        {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\n\"v\" = \"2\"\n", true, Sz("2")},
+        {a + "\"x\"=\"1\"\n[HKEY_CURRENT_USER\\a]\t\n\"v\" = \"2\"\n", true, Sz("2")},
         {a + "\"v\"=hex(00000007):61,\\\n  00,\\\n  00\n", true, Value{7, {0x61, 0, 0}}},
         {a + "\"v\"=DWORD:FFFFFF1F\n", true, Value{4, {0x1f, 0xff, 0xff, 0xff}}},
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"9\"\n[HKEY_CURRENT_USER\\A]\n", false, {}},
         {a + "rubbish\n\"v\"=\"1\"\n", false, Sz("1")},
-        {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n\"v\"=\"1\"x\n", false, {}},
+        {a + "\"v\"=\"a\\nb\"\n\"v\"=hex:1,2g\n\"v\"=dword:123456789\n\"v\"=\"1\"x\n\"v\":\"1\"\n", false, {}},
         {a + "\"v\"=\"1\"\n\"V\"=\"2\"\n", false, Sz("2")},
         {a + "\"v\"=hex:31,\\\n\"v\"=hex:32\n", false, Value{3, {0x32}}},  // an entry continues no line
         {a + "\"w\x01\"=\"1\"\n\"v\"=\"1\"\n", false, Sz("1")},
@@ -79,6 +79,7 @@ TEST(HiveDocument, ParseReadsWhatItCanAndSaysWhetherAnythingWasLost) {
                   std::tuple(wellFormed, true, value))
             << text;
     }
+    EXPECT_FALSE(HiveDocument::Parse(a, kRoot).document == HiveDocument::Parse(a + "@=\"\"", kRoot).document);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(SysfsPowerReader, ReadsWhatTheMappingUsesAndNothingElse) {
 // plain folder would go on serving the deleted file to whoever holds it open.
 ssize_t SysfsRead(int fd, void* buffer, std::size_t size, off_t offset) {
     if (!fs::exists(fs::read_symlink("/proc/self/fd/" + std::to_string(fd)))) return errno = ENODEV, -1;
-    return ::pread(fd, buffer, size, offset);
+    return errno = EINTR, ::pread(fd, buffer, size, offset);  // errno as an earlier interrupted call left it
 }
 
 TEST(SysfsPowerReader, EveryValueReadsAfreshAndSuppliesComeAndGo) {
@@ -81,7 +81,8 @@ TEST(SysfsPowerReader, EveryValueReadsAfreshAndSuppliesComeAndGo) {
 
     // Back again: learned once its arrival is reported.
     sysfs.Device("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "29"}});
+    fs::resize_file(battery / "status", 0);  // an attribute that reads empty
     EXPECT_EQ(reader.ReadSupplies().size(), 1u);
     reader.SuppliesChanged();
-    EXPECT_EQ(reader.BatteryLifePercent(), 29);
+    EXPECT_EQ((std::tuple{reader.BatteryLifePercent(), reader.BatteryStatus()}), std::tuple(29, 2));
 }
