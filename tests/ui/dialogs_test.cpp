@@ -198,7 +198,7 @@ private Q_SLOTS:
         const QWidget* painted = name == "frmProgress" ? w->findChild<QWidget*>("picContainer") : w;
         QCOMPARE(painted->palette().color(QPalette::Window) == QColor(1, 2, 3), name != "frmAbout");
         if (auto* bar = w->findChild<QWidget*>("picProgress"))
-            QVERIFY(bar->palette().window() == bar->palette().highlight());
+            QVERIFY(bar->palette().window() == bar->palette().brush(QPalette::Active, QPalette::Highlight));
         if (w != &info) return;
         f.store.DeleteKey(reg::Hive::CurrentUser, regkeys::Setting);
         QVERIFY(QTest::qWaitForWindowActive(&info));
