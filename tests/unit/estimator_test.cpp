@@ -41,14 +41,14 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
     for (const char* row :
          {// No sample (a drop of 0): the history alone gives the time.
           "1.5 0 0 1 85 1.5 0 No Info", "0 5 0 1 85 0 5 No Info", "1 3 0 1 70 1 3 1:10", "15.1 3 0 1 100 15.1 3 25:10",
-          "1 3 0 1 255 1 3 4:15", "1,5 1 0 1 85 1,5 1 2:08", "1.5 10000 0 1 85 1.5 9850 2:08",
+          "1 3 0 1 255 1 3 4:15", "1,5 1 0 1 86 1,5 1 2:09", "1.5 10000 0 1 85 1.5 9850 2:08",
           "0 10000 0 1 85 0 10000 No Info", "abc 3 0 1 85 abc 3 No Info", "1.5 -2 0 1 85 1.5 -2 No Info",
           "1.5 40000 0 1 85 1.5 40000 No Info", "1.5 32767 0 1 85 1.5 32767 No Info", "1.5 32766 0 1 85 1.5 9850 2:08",
           "1.5 9999 0 1 85 1.5 9999 2:08", "-1.5 3 0 1 85 -1.5 3 No Info",
           // A sample folded in, or refused.
           "- - 2 1.5 0 0,75 1 0:00", "1.5 0 1 3 10 3 1 0:30", "2 10000 1 10003 -1 3 9850 No Info",
           "0 5 1 2 10 2 1 0:20", "1.5 -1 1 2 10 2 1 0:20", "1.5 2 1 0 10 1.5 2 0:15", "1.5 3 -1 1 85 1.5 3 2:08",
-          "1.5 3 1 -1 85 1.5 3 2:08", "1.5 3 1 1e-40 85 1.5 3 2:08", "-1.5 3 1 2 10 2 1 0:20",
+          "1.5 3 1 -0.5 85 1.5 3 2:08", "1.5 3 1 1e-40 85 1.5 3 2:08", "-1.5 3 1 2 10 2 1 0:20",
           "dword:3 2 0 1 10 <missing> 2 0:30"}) {
         std::istringstream in(row);
         std::string data, count, dataAfter, countAfter, time;
@@ -72,7 +72,7 @@ TEST(Estimator, FoldsASampleIntoTheAverageAndTurnsItIntoATimeText) {
 // A row: the AC text the previous refresh left, the charge now, seconds awake and asleep since, whether the wall clock
 // of that refresh is known, the average learned ("-": none), and the previous status text; from 30 s before midnight.
 // Asleep for an hour; without the wall clock only the awake minute counts; a gap of up to a minute is tolerated; the
-// wall clock set back to a second before the previous refresh or forward an hour, or back a little.
+// wall clock set back to the previous refresh itself or to a second before it, or forward an hour.
 TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
     for (const char* row : {"Off 83 90 0 1 0,75 85%",     "Off 83 90 0 1 0,75 85.5%",
                             "On 83 90 0 1 - 85%",         "Charging 83 90 0 1 - 85%",
@@ -81,7 +81,7 @@ TEST(Estimator, SamplesOnlyAFallOnBatteryWhileAwake) {
                             "Off 80 90 0 1 - 255%",       "Off 83 60 3600 1 - 85%",
                             "Off 83 60 3600 0 0,5 85%",   "Off 83 60 60 1 0,5 85%",
                             "Off 83 60 61 1 - 85%",       "Off 83 90 -91 1 - 85%",
-                            "Off 83 90 3600 1 - 85%",     "Off 83 90 -5 1 0,75 85%",
+                            "Off 83 90 3600 1 - 85%",     "Off 83 90 -90 1 0,75 85%",
                             "Off 98 90 0 1 0,75 100%",    "Off 83 90 0 1 - 101%",
                             "Off 0 90 0 1 1,5 1%",        "Off 83 1 0 1 0,00833333333333333 85%"}) {
         std::istringstream in(row);

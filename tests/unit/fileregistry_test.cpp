@@ -89,6 +89,10 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
               "\"AC On\"=\"\"\n\"D\"=dword:fedcba9a\n\"Flag\"=\"True\"\n\"N\"=\"-7\"\n\"Other\"=\"1\"\n"
               "\"X\"=\"1234,5\"\n\n");
     EXPECT_EQ(registry.GetUserString(kKey, "D"), D::Integer(-19088742));
+    // DWORDs another program may leave: of no bytes, and of five (too long: read as missing).
+    WriteFile(cu, "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"N\"=hex(4):\n\"L\"=hex(4):1,2,3,4,5\n");
+    for (const auto& [name, value] : {std::pair{"N", D::Integer(0)}, {"L", D()}})
+        EXPECT_EQ(registry.GetUserString(kKey, name), value) << name;
     // The machine's keys other than Run live in its hive; a handle opened to read (0x1) refuses writes.
     registry.CreateRegistryKey("SOFTWARE\\Vendor", reg::Hive::LocalMachine);
     registry.SaveMachineString("SOFTWARE\\Vendor", "Voltara", "1");
@@ -113,9 +117,9 @@ TEST_F(FileRegistryTest, StoresEachValueInTheEditorsFormInAPrivateFile) {
 }
 
 // A file that cannot be parsed is read as far as it goes; one too large to be a hive is not
-// read at all. Either is kept aside as it was before it is first rewritten.
+// read at all. Either is kept aside as it was before it is first rewritten. AC On, stored without its NUL, reads whole.
 TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
-    const std::string cutShort = "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"AC On\"=\"1\"\n\"AC Off\"=\"1";
+    const std::string cutShort = "REGEDIT4\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"AC On\"=hex(1):31\n\"AC Off\"=\"1";
     const std::string largest = cutShort + "\n;" + std::string((1 << 20) - cutShort.size() - 2, ' ');
     for (const std::string& damaged : {cutShort, largest, largest + ' '}) {
         fs::remove_all(folder);
@@ -140,11 +144,11 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndWhatCouldBeReadGoesOn) {
 TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
     static std::string logged;
     vlog::SetSink([](vlog::Area, vlog::Level, const std::string& line) { logged += line + '\n'; });
-    const auto save = [&](const char* value, const char* said) {
+    const auto save = [&](const char* value, const char* said, reg::Status error) {
         logged.clear();
         registry.SaveUserString(kKey, "Low Warning Percent", value);
         EXPECT_NE(logged.find(said), std::string::npos) << value << ": " << logged;
-        EXPECT_NE(logged.find("\" in HKEY_CURRENT_USER\\" + kKey + ": error"), std::string::npos) << logged;
+        EXPECT_TRUE(logged.ends_with("CURRENT_USER\\" + kKey + ": error " + std::to_string(error) + '\n')) << logged;
     };
     registry.CreateRegistryKey(kKey, reg::Hive::CurrentUser);
     registry.SaveUserString(kKey, "Low Warning Percent", "15");
@@ -153,21 +157,21 @@ TEST_F(FileRegistryTest, AWriteThatCannotBeDoneLeavesTheSettingsAsTheyWere) {
     // Another open file description's lock blocks this process's writer as another process's would.
     const int holder = ::open((cu.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    save("20", "the write is dropped");
+    save("20", "the write is dropped", reg::ERROR_ACCESS_DENIED);
     ::close(holder);
-    save(std::string(1 << 20, '9').c_str(), "would not fit");  // in what a read takes
+    save(std::string(1 << 20, '9').c_str(), "would not fit", reg::ERROR_WRITE_FAULT);  // in what a read takes
     EXPECT_EQ(ReadFile(cu), before);
     fs::remove(cu);
     fs::create_symlink("/proc/self/mem", cu);  // a regular file whose first read fails
     registry.CreateRegistryKey("Software\\Other", reg::Hive::CurrentUser);
-    EXPECT_TRUE(fs::is_symlink(cu) && Names(folder) == kJustTheStore);
+    EXPECT_TRUE(fs::is_symlink(cu) && Names(folder) == kJustTheStore && logged.ends_with("Other: error 5\n"));
     fs::remove(cu);
     {
         FolderMount full(folder, FolderMount::Tiny);
         if (!full.Active()) GTEST_SKIP() << "cannot mount a small file system here";
         const std::string damaged = before + std::string(6 << 10, 'x');  // 6 KiB of the 8: no room for its copy
         WriteFile(cu, damaged);
-        save("20", "Cannot keep a copy of the damaged");
+        save("20", "Cannot keep a copy of the damaged", reg::ERROR_WRITE_FAULT);
         EXPECT_TRUE(ReadFile(cu) == damaged && Names(folder) == kJustTheStore);
     }
     WriteFile(cu, before);
