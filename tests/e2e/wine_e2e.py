@@ -113,14 +113,15 @@ class Wine:
         # the icon's and the words of the menu.
         icon, clicked = wait_for('the icon in trayer', self.tray_icon), [0]
 
-        def opened():  # Under Wine the menu opened next after an item was clicked closes at once: click again.
+        def shown():  # Under Wine the menu opened next after an item was clicked may close at once: click again.
             if not (menus := self.windows(cls='Popup')) and time.monotonic() > clicked[0] + 3:
                 self.s.click(*icon, button=3)
                 clicked[0] = time.monotonic()
-            return menus
-        rect = wait_for('the menu', opened)[0]['rect']
-        words = wait_for('the menu drawn', lambda: self.read(rect))
-        self.click(rect, item.split()[0])
+            words = menus and self.read(menus[0]['rect'])
+            spot = words and next(((x, y) for w, x, y in words if w == item.split()[0]), None)
+            return spot and (menus[0]['rect'], spot, words)
+        rect, spot, words = wait_for(f'"{item}" in the menu', shown)
+        self.s.click(*spot)
         wait_for('the menu to close', lambda: not self.windows(cls='Popup'))
         return rect, icon, ' '.join(w for w, _, _ in words)
 
